@@ -1,0 +1,34 @@
+#include "package/PreBuildCheck.h"
+
+#include <QLineEdit>
+
+namespace corvane {
+
+namespace {
+
+bool isEmpty(const QLineEdit *box)
+{
+    return trimBlanks(box->text()).isEmpty();
+}
+
+QString enterMessage(const QString &label)
+{
+    return QStringLiteral("Please enter a ") + label + QStringLiteral(".");
+}
+
+} // namespace
+
+std::optional<QString> preBuildCheck(const PackageDescription &description, CheckRules rules)
+{
+    if (isEmpty(description.ShortName))
+        return enterMessage(QStringLiteral("Map Shortname"));
+    if (rules == CheckRules::Build && isEmpty(description.SaveLocation))
+        return enterMessage(QStringLiteral("Save Location"));
+    if (isEmpty(description.slots.BSP))
+        return QStringLiteral("Please select a ") + QStringLiteral("BSP File") + QStringLiteral(" to add.");
+    if (isEmpty(description.slots.ArenaFile))
+        return QStringLiteral("Please select an ") + QStringLiteral("Arena File") + QStringLiteral(" to add.");
+    return std::nullopt;
+}
+
+} // namespace corvane

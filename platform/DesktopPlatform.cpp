@@ -1,0 +1,154 @@
+#include "platform/DesktopPlatform.h"
+
+#include "platform/FileFilter.h"
+#include "platform/ProcessLauncher.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace corvane {
+
+namespace {
+
+QString defaultDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+QMessageBox::Icon iconFor(int flags)
+{
+    switch (flags & 0xF0) {
+    case 16: return QMessageBox::Critical;
+    case 32: return QMessageBox::Question;
+    case 48: return QMessageBox::Warning;
+    case 64: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+DesktopPlatform::DesktopPlatform(const DesktopPlatformConfig &config)
+    : m_settings(config.settingsFile)
+    , m_files(DrivePaths(config.dataFolder.isEmpty() ? defaultDataFolder() : config.dataFolder))
+    , m_programFolder(config.programFolder)
+{
+}
+
+bool DesktopPlatform::writeSetting(const QString &section, const QString &key, const QString &value)
+{
+    return m_settings.write(section, key, value);
+}
+
+QString DesktopPlatform::readSetting(const QString &section, const QString &key, const QString &defaultValue)
+{
+    return m_settings.read(section, key, defaultValue);
+}
+
+QString DesktopPlatform::settingsLocation() const
+{
+    return m_settings.location();
+}
+
+bool DesktopPlatform::copyFile(const QString &from, const QString &to, QString *error)
+{
+    return m_files.copyFile(from, to, error);
+}
+
+bool DesktopPlatform::deleteFile(const QString &path)
+{
+    return m_files.deleteFile(path);
+}
+
+bool DesktopPlatform::makeFolder(const QString &path, QString *error)
+{
+    return m_files.makeFolder(path, error);
+}
+
+bool DesktopPlatform::removeEmptyFolder(const QString &path)
+{
+    return m_files.removeEmptyFolder(path);
+}
+
+bool DesktopPlatform::folderExists(const QString &path)
+{
+    return m_files.folderExists(path);
+}
+
+bool DesktopPlatform::fileExists(const QString &path)
+{
+    return m_files.fileExists(path);
+}
+
+std::optional<qint64> DesktopPlatform::fileLength(const QString &path)
+{
+    return m_files.fileLength(path);
+}
+
+QString DesktopPlatform::programFolder() const
+{
+    const QString folder = m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+    return QDir::cleanPath(folder);
+}
+
+QString DesktopPlatform::displayPath(const QString &path) const
+{
+    return m_files.displayPath(path);
+}
+
+std::unique_ptr<LaunchedProcess> DesktopPlatform::launch(const QString &commandLine, WindowStyle)
+{
+    return launchCommandLine(commandLine, m_files.paths());
+}
+
+int DesktopPlatform::messageBox(const QString &text, int flags, const QString &title, const QString &details)
+{
+    QMessageBox box(iconFor(flags), title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    const bool yesNo = (flags & 0x0F) == 4;
+    if (yesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    const int answer = box.exec();
+    if (yesNo)
+        return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
+    return AnswerOk;
+}
+
+std::optional<OpenFileResult> DesktopPlatform::openFile(const OpenFileRequest &request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode((request.flags & 0x1000) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(toQtNameFilter(request.filter));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.selectFile(request.initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    return OpenFileResult{path, QFileInfo(path).fileName()};
+}
+
+QString DesktopPlatform::browseForFolder(const QString &prompt, QWidget *owner)
+{
+    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, QDir::homePath(),
+                                                             QFileDialog::ShowDirsOnly);
+    return QDir::toNativeSeparators(folder);
+}
+
+int DesktopPlatform::showModal(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
+} // namespace corvane
