@@ -376,8 +376,10 @@ void readOldArchive(const std::string& path, OldArchive& old)
             throw Failure(exitcode::badArchive, invalid);
         old.comment.assign(text.data(), static_cast<std::size_t>(got));
     }
-    for (int status = unzGoToFirstFile(old.file); status != UNZ_END_OF_LIST_OF_FILE;
-         status = unzGoToNextFile(old.file)) {
+    // Counted rather than run to the end of the list: minizip takes a count
+    // of exactly 65,535 as "maybe more" and then reads past the directory.
+    for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
+        const int status = i == 0 ? unzGoToFirstFile(old.file) : unzGoToNextFile(old.file);
         if (status != UNZ_OK)
             throw Failure(exitcode::badArchive, invalid);
         OldEntry entry;
