@@ -1,5 +1,6 @@
 #include "zip_writer.h"
 
+#include "zip_deflate.h"
 #include "zip_limits.h"
 
 #include <libdeflate.h>
@@ -197,25 +198,20 @@ void readWhole(Job& job)
         throw Failure(exitcode::tooBig, path + ": " + limit);
 }
 
-void compress(Job& job, libdeflate_compressor* compressor)
+void compress(Job& job, libdeflate_compressor* compressor, int level)
 {
     readWhole(job);
     const std::size_t size = job.data.size();
     job.size = size;
     job.crc = libdeflate_crc32(0, job.data.data(), size);
-    if (!compressor || size < 2)
+    if (!compressor)
         return;
-    // Room for one byte less than the original: a stream that does not fit
-    // is not worth having, and the entry is stored instead, like Info-ZIP.
-    job.packed.resize(size - 1);
-    const std::size_t packed =
-        libdeflate_deflate_compress(compressor, job.data.data(), size, job.packed.data(), job.packed.size());
-    if (packed == 0) {
-        job.packed = {};
+    // A stream that is not smaller is not worth having: the entry is
+    // stored instead, like Info-ZIP does.
+    job.packed = deflateData(job.data.data(), size, level, compressor,
+                             pieceCount(size, level, std::thread::hardware_concurrency()));
+    if (job.packed.empty())
         return;
-    }
-    job.packed.resize(packed);
-    job.packed.shrink_to_fit();
     job.deflated = true;
     job.data = {};
 }
@@ -309,7 +305,7 @@ private:
             try {
                 if (level > 0 && !compressor)
                     throw Failure(exitcode::cannotWrite, "out of memory for the compressor");
-                compress(job, compressor.get());
+                compress(job, compressor.get(), level);
             } catch (const Failure& failure) {
                 job.errorCode = failure.code;
                 job.error = failure.what();

@@ -206,6 +206,20 @@ class PackageLines(ZipCase):
                 txt = f.read()
             self.assertHolds(archive, {"q3dm99.pk3": pk3_bytes, "q3dm99.txt": txt})
 
+    def test_large_file_at_strongest_level(self):
+        # Big enough to be compressed in pieces on several cores at -9.
+        data = bsp_like(self.rng, 5 << 20)
+        os.makedirs(os.path.join(self.stage, "maps"))
+        with open(os.path.join(self.stage, "maps/big.bsp"), "wb") as f:
+            f.write(data)
+        archive = os.path.join(self.out, "big.pk3")
+        run = self.zip("-9", archive, "maps/big.bsp")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertValid(archive)
+        self.assertHolds(archive, {"maps/big.bsp": data})
+        with zipfile.ZipFile(archive) as z:
+            self.assertEqual(z.getinfo("maps/big.bsp").compress_type, zipfile.ZIP_DEFLATED)
+
     def test_quiet_prints_nothing(self):
         make_map(self.stage, self.rng)
         run = self.zip("-q", "-9", os.path.join(self.out, "q.pk3"), *MAP_FILES)
