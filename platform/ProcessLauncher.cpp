@@ -109,7 +109,7 @@ private:
 bool isPageOpener(const QString &commandLine, QString *address)
 {
     const QString line = commandLine.trimmed();
-    for (const QString opener : {QStringLiteral("start.exe "), QStringLiteral("explorer.exe ")}) {
+    for (const QLatin1String opener : {QLatin1String("start.exe "), QLatin1String("explorer.exe ")}) {
         if (line.startsWith(opener, Qt::CaseInsensitive)) {
             *address = line.mid(opener.size()).trimmed();
             return true;
