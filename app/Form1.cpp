@@ -1,5 +1,12 @@
 #include "app/Form1.h"
 
+#include "about/Aboutbox.h"
+#include "about/HelpForm.h"
+#include "about/WebLaunch.h"
+#include "app/CaptionFit.h"
+#include "app/Resources.h"
+#include "app/WrappedOptionButton.h"
+#include "package/ExtraFilesTree.h"
 #include "package/Tag.h"
 #include "packaging/DirExists.h"
 #include "packaging/PackageBuilder.h"
@@ -32,13 +39,18 @@ Widget *named(Widget *widget, const char *name)
     return widget;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top)
+// A label that sizes itself to its caption, up to the control beside it.
+QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top, int rightLimit)
 {
     auto *widget = named(new QLabel(caption, parent), name);
     widget->move(twips(left), twips(top));
     widget->adjustSize();
+    widget->resize(qMin(widget->width(), twips(rightLimit) - twips(left) - 1), widget->height());
     return widget;
 }
+
+// Room left of a frame's right border for a control at left 120.
+constexpr int frameRoom = 1692 - 45;
 
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
@@ -62,6 +74,7 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, cons
 {
     auto *widget = named(new QGroupBox(caption, parent), name);
     widget->setGeometry(geometry);
+    widget->setAccessibleName(caption);
     return widget;
 }
 
@@ -72,18 +85,18 @@ Form1::Form1(Platform &platform, QWidget *parent)
     , m_platform(platform)
     , m_store(platform)
 {
+    loadResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Corvane For Quake 3 - Version: 0.9"));
     setWindowIcon(QIcon(QStringLiteral(":/corvane/icon.png")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QFont font = QApplication::font();
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(designFont());
 
     buildControls();
     buildMenus();
     wire();
+    fitCaptions();
 
     centralWidget()->setFixedSize(twips(5865), twips(6555));
     setFixedSize(sizeHint());
@@ -95,13 +108,14 @@ void Form1::buildControls()
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    Label6 = label(client, "Label6", QStringLiteral("Map shortname:"), 120, 120);
+    Label6 = label(client, "Label6", QStringLiteral("Map shortname:"), 120, 120, 1320);
     ShortName = named(new QLineEdit(client), "ShortName");
     ShortName->setGeometry(twipsRect(1320, 120, 2055, 285));
     Label6->setBuddy(ShortName);
     ShortName->setAccessibleName(QStringLiteral("Map shortname:"));
     chkAutosave = named(new QCheckBox(QStringLiteral("Autosave Map Profile"), client), "chkAutosave");
-    chkAutosave->setGeometry(twipsRect(3960, 120, 1815, 255));
+    // Reaches to the window's edge: wider faces than the design one need it.
+    chkAutosave->setGeometry(twipsRect(3960, 120, 5865 - 3960, 255));
     chkAutosave->setAccessibleName(chkAutosave->text());
 
     Frame1 = frame(client, "Frame1", QStringLiteral("Main Files"), twipsRect(120, 480, 3852, 2775));
@@ -115,26 +129,11 @@ void Form1::buildControls()
 
     ClearButton = button(client, "ClearButton", QStringLiteral("Clear"), twipsRect(4080, 5640, 1692, 372));
     CreateButton = button(client, "CreateButton", QStringLiteral("Create"), twipsRect(4080, 6120, 1692, 372));
+    // A main window has no default button of its own: keyPressEvent gives
+    // Enter to this one.
     CreateButton->setDefault(true);
-    QFont bold = CreateButton->font();
-    bold.setBold(true);
-    CreateButton->setFont(bold);
+    CreateButton->setFont(designFont(8.25, true));
     setTag(CreateButton, QString());
-
-    // Frame titles are bold, their contents regular.
-    QFont regular = font();
-    regular.setBold(false);
-    QFont title = regular;
-    title.setBold(true);
-    for (QGroupBox *group : {Frame1, Frame3, Frame4, Frame2}) {
-        group->setFont(title);
-        for (QWidget *child : group->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-            child->setFont(regular);
-            if (auto *text = qobject_cast<QLabel *>(child); text && text->pixmap().isNull()
-                && text->alignment().testFlag(Qt::AlignLeft))
-                text->adjustSize();
-        }
-    }
 }
 
 void Form1::buildMainFiles()
@@ -163,7 +162,7 @@ void Form1::buildMainFiles()
         this->*row.box = box;
         const QString caption = QLatin1String(row.caption);
         if (row.label) {
-            QLabel *text = label(Frame1, row.labelName, caption, 120, row.top + 30);
+            QLabel *text = label(Frame1, row.labelName, caption, 120, row.top + 30, 1200);
             text->setBuddy(box);
             this->*row.label = text;
         }
@@ -176,16 +175,16 @@ void Form1::buildMainFiles()
 
 void Form1::buildFileSizes()
 {
-    Label7 = label(Frame3, "Label7", QStringLiteral("Total Size:"), 120, 240);
-    cursize = label(Frame3, "cursize", QStringLiteral("[value] MB"), 120, 480);
+    Label7 = label(Frame3, "Label7", QStringLiteral("Total Size:"), 120, 240, frameRoom);
+    cursize = label(Frame3, "cursize", QStringLiteral("[value] MB"), 120, 480, frameRoom);
     cursize->setGeometry(twipsRect(120, 480, 1365, 195));
     cursize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label8 = label(Frame3, "Label8", QStringLiteral("Compressed Size:"), 120, 720);
-    zipsize = label(Frame3, "zipsize", QStringLiteral("[value] MB"), 120, 960);
+    Label8 = label(Frame3, "Label8", QStringLiteral("Compressed Size:"), 120, 720, frameRoom);
+    zipsize = label(Frame3, "zipsize", QStringLiteral("[value] MB"), 120, 960, frameRoom);
     zipsize->setGeometry(twipsRect(120, 960, 1365, 195));
     zipsize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label11 = label(Frame3, "Label11", QStringLiteral("Download time:"), 120, 1200);
-    downloadtime = label(Frame3, "downloadtime", QStringLiteral("[value] mins at 33.6"), 0, 1440);
+    Label11 = label(Frame3, "Label11", QStringLiteral("Download time:"), 120, 1200, frameRoom);
+    downloadtime = label(Frame3, "downloadtime", QStringLiteral("[value] mins at 33.6"), 0, 1440, frameRoom);
     downloadtime->setGeometry(twipsRect(0, 1440, 1575, 195));
     downloadtime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label7->setBuddy(nullptr);
@@ -204,35 +203,34 @@ void Form1::buildTexturesAndSounds()
     TreeView1 = named(new QTreeWidget(Frame4), "TreeView1");
     TreeView1->setGeometry(twipsRect(120, 240, 3615, 2415));
     TreeView1->setHeaderHidden(true);
+    TreeView1->setRootIsDecorated(false);
     TreeView1->setAccessibleName(QStringLiteral("Textures and Sounds"));
     Text3 = named(new QPlainTextEdit(Frame4), "Text3");
-    Text3->setGeometry(twipsRect(240, 1200, 3375, 735));
-    Text3->setPlainText(QStringLiteral("Sorry, this feature is not \navailable in this\nversion.\n"));
-    Text3->setReadOnly(true);
-    Text3->setEnabled(false);
-    Text3->setFocusPolicy(Qt::NoFocus);
-    Text3->setAccessibleName(QStringLiteral("Notice"));
-    Text3->raise();
+    // Two pixels taller than designed, so that the third line shows whole.
+    Text3->setGeometry(twipsRect(240, 1200, 3375, 735 + 30));
     Command10 = button(Frame4, "Command10", QStringLiteral("Add Folder"), twipsRect(240, 2760, 1095, 255));
     Command11 = button(Frame4, "Command11", QStringLiteral("Add Files"), twipsRect(1440, 2760, 1095, 255));
     Command9 = button(Frame4, "Command9", QStringLiteral("Delete"), twipsRect(2640, 2760, 1095, 255));
-    for (QPushButton *disabled : {Command10, Command11, Command9}) {
-        disabled->setEnabled(false);
-        disabled->setFocusPolicy(Qt::NoFocus);
-    }
+    showExtraFilesUnavailable(extraFilesTree());
+}
+
+ExtraFilesTree Form1::extraFilesTree() const
+{
+    return ExtraFilesTree{TreeView1, Text3, Command10, Command11, Command9};
 }
 
 void Form1::buildCompileOptions()
 {
-    cOption1 = named(new QRadioButton(QStringLiteral("Create as a .pk3 file"), Frame2), "cOption1");
-    cOption1->setGeometry(twipsRect(120, 240, 1500, 435));
-    cOption2 = named(new QRadioButton(QStringLiteral("Create as a .pk3 in a .zip file"), Frame2), "cOption2");
-    cOption2->setGeometry(twipsRect(120, 720, 1500, 435));
+    // The option captions wrap onto two lines, as the frame is narrow.
+    cOption1 = named(new WrappedOptionButton(QStringLiteral("Create as a .pk3 file"), Frame2), "cOption1");
+    cOption1->setGeometry(twipsRect(120, 240, frameRoom - 120, 435));
+    cOption2 = named(new WrappedOptionButton(QStringLiteral("Create as a .pk3 in a .zip file"), Frame2), "cOption2");
+    cOption2->setGeometry(twipsRect(120, 720, frameRoom - 120, 435));
     cOption2->setChecked(true);
     ReadmePK3 = named(new QCheckBox(QStringLiteral("Readme in PK3"), Frame2), "ReadmePK3");
-    ReadmePK3->setGeometry(twipsRect(120, 1200, 1500, 255));
+    ReadmePK3->setGeometry(twipsRect(120, 1200, frameRoom - 120, 255));
     ReadmePK3->setChecked(true);
-    Label16 = label(Frame2, "Label16", QStringLiteral("Compile in:"), 120, 1560);
+    Label16 = label(Frame2, "Label16", QStringLiteral("Compile in:"), 120, 1560, frameRoom);
     SaveLocation = lockedBox(Frame2, "SaveLocation", twipsRect(120, 1800, 1095, 288));
     Label16->setBuddy(SaveLocation);
     SaveLocation->setAccessibleName(QStringLiteral("Compile in:"));
@@ -240,6 +238,20 @@ void Form1::buildCompileOptions()
     Command8->setAccessibleName(QStringLiteral("Choose the folder to compile in"));
     for (QAbstractButton *option : std::initializer_list<QAbstractButton *>{cOption1, cOption2, ReadmePK3})
         option->setAccessibleName(option->text());
+}
+
+void Form1::fitCaptions()
+{
+    // Frame titles are bold, their contents regular.
+    for (QGroupBox *group : {Frame1, Frame3, Frame4, Frame2}) {
+        group->setFont(designFont(8.25, true));
+        for (QWidget *child : group->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (child != Text3)
+                child->setFont(designFont());
+        }
+    }
+    for (QWidget *control : centralWidget()->findChildren<QWidget *>())
+        fitCaption(control);
 }
 
 void Form1::buildMenus()
@@ -338,9 +350,27 @@ ProfileFields Form1::profileFields() const
 
 bool Form1::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    // Showing counts as the first activation too: without a window manager
+    // (or when another program keeps the focus) the window may never become
+    // active, and start-up must still happen.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         Form_Activate();
     return QMainWindow::event(event);
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the focused push button, otherwise the default one.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        QPushButton *target = focused && isAncestorOf(focused) ? focused : CreateButton;
+        if (target->isEnabled()) {
+            target->click();
+            event->accept();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -374,8 +404,7 @@ void Form1::Form_Activate()
     if (tagOf(file) == QLatin1String("1"))
         return;
     setTag(file, QStringLiteral("1"));
-    TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Textures")}));
-    TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Sounds")}));
+    addExtraFilesRoots(TreeView1);
     applySettingsRecord(m_store, settingsControls());
 }
 
@@ -494,14 +523,17 @@ void Form1::prfOrg_Click()
 
 void Form1::morehelp_Click()
 {
+    showHelpWindow(m_platform, this);
 }
 
 void Form1::Webhelp_Click()
 {
+    launchWebPage(m_platform);
 }
 
 void Form1::About_Click()
 {
+    showAboutBox(m_platform, this);
 }
 
 void Form1::SaveProfile(const QString &slotKey)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "package/ExtraFilesTree.h"
 #include "package/PackageDescription.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/SettingsRecord.h"
@@ -33,6 +34,7 @@ public:
     PackageDescription description() const;
     SettingsControls settingsControls() const;
     ProfileFields profileFields() const;
+    ExtraFilesTree extraFilesTree() const;
     const SettingsStore &store() const { return m_store; }
 
     bool DirExists(const QString &path) const;
@@ -152,6 +154,7 @@ public:
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
@@ -160,6 +163,7 @@ private:
     void buildTexturesAndSounds();
     void buildCompileOptions();
     void buildMenus();
+    void fitCaptions();
     void wire();
     void prf_Click(int n);
 
