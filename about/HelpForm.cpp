@@ -34,6 +34,9 @@ HelpForm::HelpForm(QWidget *parent)
     Label3 = dialogLabel(this, "Label3", feedbackAddress(), 960, 1890);
     Label3->setFont(designFont(8.25, true));
     Label3->adjustSize();
+    // The window is narrow: keep the address inside it.
+    Label3->resize(qMin(Label3->width(), width() - Label3->x() - 2), Label3->height());
+    fitCaption(Label3);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Picture1 = smallPicture(this, 1080, 1200);
     Command1 = boldButton(this, "Command1", QStringLiteral("Done"), 960, 2280, 1575, 495);
