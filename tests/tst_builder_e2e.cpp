@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -173,6 +175,7 @@ private slots:
     void refusedBuildLeavesTheUsersFileAlone();
     void failingArchiverLeavesTheOldArchive();
     void brokenOldArchiveIsNotReplaced();
+    void slowArchiverIsWaitedForAndCanBeStopped();
 };
 
 void BuilderEndToEndTest::zipFormMakesBothArchives()
@@ -260,6 +263,38 @@ void BuilderEndToEndTest::brokenOldArchiveIsNotReplaced()
     QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
     QCOMPARE(readAll(path("out/q3dm99.pk3")), before);
     QCOMPARE(stagingContents(), QStringList());
+}
+
+void BuilderEndToEndTest::slowArchiverIsWaitedForAndCanBeStopped()
+{
+    write(path("tools/zip.exe"), "#!/bin/sh\nsleep 30\n");
+    QFile::setPermissions(path("tools/zip.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    makePlatform(path("tools"));
+    fill();
+    form->show();
+
+    bool progressShown = false;
+    QStringList stagedWhileWaiting;
+    QTimer::singleShot(1500, this, [&] {
+        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        progressShown = progress != nullptr;
+        stagedWhileWaiting = stagingContents();
+        // The main window takes no input while the archiver runs.
+        QTest::mouseClick(form->CreateButton, Qt::LeftButton);
+        QTest::keyClick(form->windowHandle(), Qt::Key_Return);
+        if (auto *stop = progress ? progress->findChild<QPushButton *>() : nullptr)
+            QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    form->CreateButton_Click();
+
+    QVERIFY(progressShown);
+    QCOMPARE(stagedWhileWaiting.size(), 9);
+    QCOMPARE(platform->messages.size(), 2);
+    QCOMPARE(platform->messages[0], waitPrompt);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    QVERIFY(platform->details.contains("stopped before it had finished"));
+    QCOMPARE(stagingContents(), QStringList());
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 QTEST_MAIN(BuilderEndToEndTest)
