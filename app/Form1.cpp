@@ -8,6 +8,7 @@
 #include "packaging/SizeEstimate.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "profiles/ProfileMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -464,6 +465,7 @@ void Form1::btnEstimate_Click()
 
 void Form1::mapprofiles_Click()
 {
+    reloadProfileCaptions({prf1, prf2, prf3, prf4, prf5}, m_store);
 }
 
 void Form1::prf1_Click()
@@ -493,15 +495,17 @@ void Form1::prf5_Click()
 
 void Form1::prf_Click(int n)
 {
-    Q_UNUSED(n);
+    chooseProfileItem(n, {prf1, prf2, prf3, prf4, prf5}, profileFields(), m_store, m_platform);
 }
 
 void Form1::prfAdd_Click()
 {
+    saveMapProfile({prf1, prf2, prf3, prf4, prf5}, description(), m_store, m_platform);
 }
 
 void Form1::prfOrg_Click()
 {
+    organiseProfiles(m_store, m_platform, this);
 }
 
 void Form1::morehelp_Click()
