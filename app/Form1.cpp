@@ -1,8 +1,11 @@
 #include "app/Form1.h"
 
+#include "package/SlotPickers.h"
 #include "package/Tag.h"
 #include "packaging/DirExists.h"
 #include "packaging/PackageBuilder.h"
+#include "packaging/SaveLocationPicker.h"
+#include "packaging/SizeEstimate.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "profiles/ProfileMenu.h"
@@ -417,38 +420,47 @@ int Form1::ShortName_KeyPress(int keyAscii)
 
 void Form1::Command3_Click()
 {
+    pickFile(m_platform, ShortName, ReadmeFile, ReadmePick);
 }
 
 void Form1::Command4_Click()
 {
+    pickFile(m_platform, ShortName, Levelshot, LevelshotPick);
 }
 
 void Form1::Command5_Click()
 {
+    pickFile(m_platform, ShortName, BSP, BspPick);
 }
 
 void Form1::Command6_Click()
 {
+    pickFile(m_platform, ShortName, AAS, AasPick);
 }
 
 void Form1::Command7_Click()
 {
+    pickFile(m_platform, ShortName, ArenaFile, ArenaPick);
 }
 
 void Form1::Command12_Click()
 {
+    pickFile(m_platform, ShortName, Shader1, ShaderPick);
 }
 
 void Form1::Command13_Click()
 {
+    pickFile(m_platform, ShortName, Shader2, ShaderPick);
 }
 
 void Form1::Command8_Click()
 {
+    pickSaveLocation(m_platform, this, SaveLocation);
 }
 
 void Form1::btnEstimate_Click()
 {
+    estimateSizes(m_platform, SizeLabels{cursize, zipsize, downloadtime}, description().files);
 }
 
 void Form1::mapprofiles_Click()
