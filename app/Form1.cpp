@@ -7,11 +7,15 @@
 #include "app/Resources.h"
 #include "app/WrappedOptionButton.h"
 #include "package/ExtraFilesTree.h"
+#include "package/SlotPickers.h"
 #include "package/Tag.h"
 #include "packaging/DirExists.h"
 #include "packaging/PackageBuilder.h"
+#include "packaging/SaveLocationPicker.h"
+#include "packaging/SizeEstimate.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "profiles/ProfileMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -445,42 +449,52 @@ int Form1::ShortName_KeyPress(int keyAscii)
 
 void Form1::Command3_Click()
 {
+    pickFile(m_platform, ShortName, ReadmeFile, ReadmePick);
 }
 
 void Form1::Command4_Click()
 {
+    pickFile(m_platform, ShortName, Levelshot, LevelshotPick);
 }
 
 void Form1::Command5_Click()
 {
+    pickFile(m_platform, ShortName, BSP, BspPick);
 }
 
 void Form1::Command6_Click()
 {
+    pickFile(m_platform, ShortName, AAS, AasPick);
 }
 
 void Form1::Command7_Click()
 {
+    pickFile(m_platform, ShortName, ArenaFile, ArenaPick);
 }
 
 void Form1::Command12_Click()
 {
+    pickFile(m_platform, ShortName, Shader1, ShaderPick);
 }
 
 void Form1::Command13_Click()
 {
+    pickFile(m_platform, ShortName, Shader2, ShaderPick);
 }
 
 void Form1::Command8_Click()
 {
+    pickSaveLocation(m_platform, this, SaveLocation);
 }
 
 void Form1::btnEstimate_Click()
 {
+    estimateSizes(m_platform, SizeLabels{cursize, zipsize, downloadtime}, description().files);
 }
 
 void Form1::mapprofiles_Click()
 {
+    reloadProfileCaptions({prf1, prf2, prf3, prf4, prf5}, m_store);
 }
 
 void Form1::prf1_Click()
@@ -510,15 +524,17 @@ void Form1::prf5_Click()
 
 void Form1::prf_Click(int n)
 {
-    Q_UNUSED(n);
+    chooseProfileItem(n, {prf1, prf2, prf3, prf4, prf5}, profileFields(), m_store, m_platform);
 }
 
 void Form1::prfAdd_Click()
 {
+    saveMapProfile({prf1, prf2, prf3, prf4, prf5}, description(), m_store, m_platform);
 }
 
 void Form1::prfOrg_Click()
 {
+    organiseProfiles(m_store, m_platform, this);
 }
 
 void Form1::morehelp_Click()
