@@ -177,6 +177,10 @@ void AboutTest::aboutBoxTexts()
     QCOMPARE(box.label7->geometry(), twipsRect(3840, 1320, 855, 375));
     QVERIFY(box.label7->isDefault());
     QVERIFY(box.rect().contains(box.Label1->geometry()));
+    for (QWidget *control : box.findChildren<QWidget *>()) {
+        QVERIFY2(captionFits(control), qPrintable(control->objectName()));
+        QVERIFY2(box.rect().contains(control->geometry()), qPrintable(control->objectName()));
+    }
     box.label7->click();
 }
 
@@ -202,6 +206,10 @@ void AboutTest::helpWindow()
     QCOMPARE(help.Command1->text(), QStringLiteral("Done"));
     QVERIFY(help.Command1->font().bold());
     QCOMPARE(help.Command1->geometry(), twipsRect(960, 2280, 1575, 495));
+    for (QWidget *control : help.findChildren<QWidget *>()) {
+        QVERIFY2(captionFits(control), qPrintable(control->objectName()));
+        QVERIFY2(help.rect().contains(control->geometry()), qPrintable(control->objectName()));
+    }
 
     help.show();
     QVERIFY(QTest::qWaitForWindowExposed(&help));
