@@ -23,7 +23,7 @@ struct FileSlots {
 // The main window's controls that hold the package being prepared.
 struct PackageDescription {
     QLineEdit *ShortName = nullptr;
-    FileSlots slots;
+    FileSlots files;
     QLineEdit *SaveLocation = nullptr;
     QRadioButton *cOption1 = nullptr;
     QRadioButton *cOption2 = nullptr;

@@ -24,9 +24,9 @@ std::optional<QString> preBuildCheck(const PackageDescription &description, Chec
         return enterMessage(QStringLiteral("Map Shortname"));
     if (rules == CheckRules::Build && isEmpty(description.SaveLocation))
         return enterMessage(QStringLiteral("Save Location"));
-    if (isEmpty(description.slots.BSP))
+    if (isEmpty(description.files.BSP))
         return QStringLiteral("Please select a ") + QStringLiteral("BSP File") + QStringLiteral(" to add.");
-    if (isEmpty(description.slots.ArenaFile))
+    if (isEmpty(description.files.ArenaFile))
         return QStringLiteral("Please select an ") + QStringLiteral("Arena File") + QStringLiteral(" to add.");
     return std::nullopt;
 }

@@ -1,6 +1,6 @@
 #include "platform/DesktopPlatform.h"
 
-#include "platform/FileFilter.h"
+#include "platform/OpenFileDialog.h"
 #include "platform/ProcessLauncher.h"
 
 #include <QApplication>
@@ -127,12 +127,8 @@ int DesktopPlatform::messageBox(const QString &text, int flags, const QString &t
 
 std::optional<OpenFileResult> DesktopPlatform::openFile(const OpenFileRequest &request)
 {
-    QFileDialog dialog(QApplication::activeWindow(), request.title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode((request.flags & 0x1000) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilter(toQtNameFilter(request.filter));
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.selectFile(request.initialName);
+    QFileDialog dialog(QApplication::activeWindow());
+    prepareOpenFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());

@@ -11,6 +11,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 namespace corvane {
 
@@ -42,6 +43,44 @@ public:
     bool started() const override { return true; }
     qint64 taskId() const override { return 1; }
     ProcessOutcome waitForEnd(const QString &) override { return {true, true, 0, QString()}; }
+};
+
+// While the builder waits, the windows behind it take no input and cannot be
+// closed, as behind any modal window; only the progress window stays live.
+class InputBlocker : public QObject {
+public:
+    explicit InputBlocker(const std::unique_ptr<QProgressDialog> &progress) : m_progress(progress)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::Close:
+            break;
+        default:
+            return false;
+        }
+        if (auto *window = qobject_cast<QWindow *>(watched))
+            return !(m_progress && m_progress->windowHandle() == window);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && m_progress && (widget == m_progress.get() || m_progress->isAncestorOf(widget)))
+            return false;
+        return widget != nullptr;
+    }
+
+private:
+    const std::unique_ptr<QProgressDialog> &m_progress;
 };
 
 class RunningProcess : public LaunchedProcess {
@@ -91,6 +130,7 @@ public:
             });
             if (qobject_cast<QApplication *>(QCoreApplication::instance()))
                 showLater.start(500);
+            InputBlocker blocker(progress);
             QApplication::setOverrideCursor(Qt::BusyCursor);
             if (m_process.state() != QProcess::NotRunning)
                 loop.exec();
@@ -109,7 +149,7 @@ private:
 bool isPageOpener(const QString &commandLine, QString *address)
 {
     const QString line = commandLine.trimmed();
-    for (const QString opener : {QStringLiteral("start.exe "), QStringLiteral("explorer.exe ")}) {
+    for (const QLatin1String opener : {QLatin1String("start.exe "), QLatin1String("explorer.exe ")}) {
         if (line.startsWith(opener, Qt::CaseInsensitive)) {
             *address = line.mid(opener.size()).trimmed();
             return true;

@@ -49,7 +49,7 @@ bool SaveProfile(const SettingsStore &store, const ProfileFields &fields, const 
 {
     SettingsEntries entries{{nameKey(key), fields.ShortName->text()}};
     for (const SlotKeys &keys : fileKeys) {
-        const QLineEdit *slot = fields.slots.*keys.slot;
+        const QLineEdit *slot = fields.files.*keys.slot;
         entries.append({key + QLatin1String(keys.name), slot->text()});
         entries.append({key + QLatin1String(keys.path), tagOf(slot)});
     }
@@ -60,7 +60,7 @@ void LoadProfile(const SettingsStore &store, const ProfileFields &fields, const 
 {
     fields.ShortName->setText(store.read(section, nameKey(key), QString()));
     for (const SlotKeys &keys : fileKeys) {
-        QLineEdit *slot = fields.slots.*keys.slot;
+        QLineEdit *slot = fields.files.*keys.slot;
         slot->setText(store.read(section, key + QLatin1String(keys.name), QString()));
         setTag(slot, store.read(section, key + QLatin1String(keys.path), QString()));
     }

@@ -18,7 +18,7 @@ QString defaultSlotName(int n);  // "Profile 1" .. "Profile 5": marks slot n emp
 // What a profile holds: the short name and the seven file slots.
 struct ProfileFields {
     QLineEdit *ShortName = nullptr;
-    FileSlots slots;
+    FileSlots files;
 };
 
 bool SaveProfile(const SettingsStore &store, const ProfileFields &fields, const QString &key);

@@ -1,0 +1,63 @@
+#include "packaging/InputSafety.h"
+
+#include "package/Tag.h"
+
+#include <QLineEdit>
+
+namespace corvane {
+
+namespace {
+
+// What a Windows file name cannot hold; the short name names both archives.
+std::optional<QString> forbiddenInFileName(const QString &name)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (const QChar c : name) {
+        if (c.unicode() < 32 || c.unicode() == 127)
+            return QStringLiteral("a control character");
+        if (forbidden.contains(c))
+            return QStringLiteral("the character ") + c;
+    }
+    return std::nullopt;
+}
+
+bool hasQuote(const QString &text)
+{
+    return text.contains(QLatin1Char('"'));
+}
+
+} // namespace
+
+std::optional<QString> unsafeInputMessage(const PackageDescription &d)
+{
+    if (const auto what = forbiddenInFileName(d.ShortName->text())) {
+        return QStringLiteral("The Map Shortname \"%1\" contains %2, which a file name cannot hold. "
+                              "Please enter another Map Shortname.")
+            .arg(d.ShortName->text(), *what);
+    }
+    if (hasQuote(d.SaveLocation->text())) {
+        return QStringLiteral("The Save Location \"%1\" contains a double quotation mark, which cannot be "
+                              "passed to the archiver. Please choose another folder.")
+            .arg(d.SaveLocation->text());
+    }
+    const struct {
+        const char *label;
+        QLineEdit *slot;
+    } named[] = {
+        {"Levelshot", d.files.Levelshot}, {"AAS file", d.files.AAS},     {"BSP File", d.files.BSP},
+        {"Readme file", d.files.ReadmeFile}, {"Arena File", d.files.ArenaFile},
+        {"first Shader file", d.files.Shader1}, {"second Shader file", d.files.Shader2},
+    };
+    for (const auto &entry : named) {
+        // The readme's own path is on the second command line as well.
+        const bool pathOnCommandLine = entry.slot == d.files.ReadmeFile && hasQuote(tagOf(entry.slot));
+        if (hasQuote(entry.slot->text()) || pathOnCommandLine) {
+            return QStringLiteral("The %1 \"%2\" has a double quotation mark in its name or folder, which cannot "
+                                  "be passed to the archiver. Please rename it and select it again.")
+                .arg(QLatin1String(entry.label), pathOnCommandLine ? tagOf(entry.slot) : entry.slot->text());
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace corvane

@@ -1,0 +1,301 @@
+// Create end to end: real files, the real launcher and the real archiver.
+#include "app/Form1.h"
+#include "package/PackageDescription.h"
+#include "platform/DesktopPlatform.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "packaging/CmpOptions.h"
+
+using namespace corvane;
+
+namespace {
+
+// The desktop platform with its modal boxes answered by the test.
+class ScriptedDesktop : public DesktopPlatform {
+public:
+    using DesktopPlatform::DesktopPlatform;
+    QStringList messages;
+    QString details;
+    int level = 1;
+
+    int messageBox(const QString &text, int flags, const QString &title, const QString &more) override
+    {
+        messages << QString::number(flags) + "|" + title + "|" + text;
+        if (!more.isEmpty())
+            details = more;
+        return AnswerOk;
+    }
+    int showModal(QDialog &dialog) override
+    {
+        auto &options = dynamic_cast<CmpOptions &>(dialog);
+        options.Slider1->setValue(level);
+        options.Command1->click();
+        return dialog.result();
+    }
+};
+
+QByteArray run(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000))
+        return "<timeout>";
+    if (exitCode)
+        *exitCode = process.exitCode();
+    return process.readAllStandardOutput();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void write(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+const QString waitPrompt = "64|Corvane|Please press OK when the archiver has finished processing files.";
+const QString success = "64|Corvane|The operation seems to have been a success.";
+
+} // namespace
+
+class BuilderEndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ScriptedDesktop> platform;
+    std::unique_ptr<Form1> form;
+    QMap<QString, QByteArray> sources; // entry name in the .pk3 -> content
+
+    QString path(const QString &relative) const { return dir->filePath(relative); }
+    QString stagingRoot() const { return path("data/drive_c"); }
+
+    void makePlatform(const QString &programFolder)
+    {
+        platform = std::make_unique<ScriptedDesktop>(
+            DesktopPlatformConfig{path("config/Corvane.conf"), path("data"), programFolder});
+        form = std::make_unique<Form1>(*platform);
+        form->Form_Activate();
+        form->chkAutosave->setChecked(false);
+    }
+
+    void fill()
+    {
+        form->ShortName->setText("q3dm99");
+        QDir().mkpath(path("out"));
+        form->SaveLocation->setText(path("out") + "/");
+        QByteArray bsp;
+        for (int i = 0; i < 4000; ++i)
+            bsp += "brush " + QByteArray::number(i % 97) + " textures/base_wall/concrete\n";
+        const struct {
+            QLineEdit *slot;
+            const char *name;
+            const char *entry;
+            QByteArray data;
+        } files[] = {
+            {form->Levelshot, "q3dm99.jpg", "levelshots/q3dm99.jpg", QByteArray(3000, '\xd8')},
+            {form->AAS, "q3dm99.aas", "maps/q3dm99.aas", QByteArray(5000, 'a')},
+            {form->BSP, "q3dm99.bsp", "maps/q3dm99.bsp", bsp},
+            {form->ReadmeFile, "q3dm99.txt", "q3dm99.txt", "A map for testing.\r\n"},
+            {form->ArenaFile, "q3dm99.arena", "scripts/q3dm99.arena", "{ map \"q3dm99\" }\n"},
+            {form->Shader1, "q3dm99.shader", "scripts/q3dm99.shader", "textures/q3dm99/sky { }\n"},
+        };
+        for (const auto &file : files) {
+            const QString source = path(QString("my maps/") + file.name);
+            write(source, file.data);
+            setSlot(file.slot, file.name, source);
+            sources.insert(file.entry, file.data);
+        }
+    }
+
+    void verifyArchive(const QString &archive, const QMap<QString, QByteArray> &expected)
+    {
+        int code = -1;
+        QByteArray list = run("unzip", {"-Z1", archive}, &code);
+        QCOMPARE(code, 0);
+        QStringList entries = QString::fromUtf8(list).split('\n', Qt::SkipEmptyParts);
+        entries.sort();
+        QStringList wanted = expected.keys();
+        wanted.sort();
+        QCOMPARE(entries, wanted);
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QCOMPARE(run("unzip", {"-p", archive, it.key()}), it.value());
+        run("unzip", {"-tq", archive}, &code);
+        QCOMPARE(code, 0);
+    }
+
+    QStringList stagingContents() const
+    {
+        QStringList found;
+        QDirIterator it(stagingRoot(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << it.next();
+        return found;
+    }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        sources.clear();
+        makePlatform(QStringLiteral(CORVANE_BINARY_DIR));
+    }
+    void cleanup()
+    {
+        form.reset();
+        platform.reset();
+        dir.reset();
+    }
+
+    void zipFormMakesBothArchives();
+    void readmeOutsideThePackage();
+    void storedLevelKeepsEntriesUncompressed();
+    void refusedBuildLeavesTheUsersFileAlone();
+    void failingArchiverLeavesTheOldArchive();
+    void brokenOldArchiveIsNotReplaced();
+    void slowArchiverIsWaitedForAndCanBeStopped();
+};
+
+void BuilderEndToEndTest::zipFormMakesBothArchives()
+{
+    fill();
+    platform->level = 2;
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages, QStringList({waitPrompt, success}));
+
+    const QString pk3 = path("out/q3dm99.pk3");
+    verifyArchive(pk3, sources);
+    QVERIFY(run("unzip", {"-v", pk3}).contains("Defl:X"));
+    verifyArchive(path("out/q3dm99.zip"),
+                  {{"q3dm99.pk3", readAll(pk3)}, {"q3dm99.txt", sources.value("q3dm99.txt")}});
+    QCOMPARE(stagingContents(), QStringList());
+}
+
+void BuilderEndToEndTest::readmeOutsideThePackage()
+{
+    fill();
+    form->ReadmePK3->setChecked(false);
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages, QStringList({waitPrompt, success}));
+    QMap<QString, QByteArray> withoutReadme = sources;
+    withoutReadme.remove("q3dm99.txt");
+    verifyArchive(path("out/q3dm99.pk3"), withoutReadme);
+    verifyArchive(path("out/q3dm99.zip"),
+                  {{"q3dm99.pk3", readAll(path("out/q3dm99.pk3"))}, {"q3dm99.txt", sources.value("q3dm99.txt")}});
+    QCOMPARE(stagingContents(), QStringList());
+}
+
+void BuilderEndToEndTest::storedLevelKeepsEntriesUncompressed()
+{
+    fill();
+    form->cOption1->setChecked(true);
+    platform->level = 0;
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages, QStringList{waitPrompt});
+    const QString pk3 = path("out/q3dm99.pk3");
+    verifyArchive(pk3, sources);
+    const QByteArray listing = run("unzip", {"-v", pk3});
+    QVERIFY(!listing.contains("Defl:"));
+    QVERIFY(listing.contains("Stored"));
+    QVERIFY(!QFile::exists(path("out/q3dm99.zip")));
+}
+
+void BuilderEndToEndTest::refusedBuildLeavesTheUsersFileAlone()
+{
+    fill();
+    write(stagingRoot() + "/Maps/q3dm99.bsp", "months of work");
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages.size(), 1);
+    QVERIFY(platform->messages[0].contains(QDir::toNativeSeparators(stagingRoot() + "/Maps/q3dm99.bsp")));
+    QCOMPARE(readAll(stagingRoot() + "/Maps/q3dm99.bsp"), QByteArray("months of work"));
+    QCOMPARE(stagingContents(), QStringList({stagingRoot() + "/Maps", stagingRoot() + "/Maps/q3dm99.bsp"}));
+    QVERIFY(!QFile::exists(path("out/q3dm99.pk3")));
+}
+
+void BuilderEndToEndTest::failingArchiverLeavesTheOldArchive()
+{
+    write(path("tools/zip.exe"), "#!/bin/sh\necho 'zip error: simulated failure' >&2\nexit 18\n");
+    QFile::setPermissions(path("tools/zip.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    makePlatform(path("tools"));
+    fill();
+    write(path("out/q3dm99.pk3"), "an earlier package");
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages,
+             QStringList({waitPrompt, "48|Wexbridge|Sorry, there was an error creating the file. Please fill in the "
+                                      "feedback form at the address in the About box and we will try to help you."}));
+    QVERIFY(platform->details.contains("exit code 18"));
+    QVERIFY(platform->details.contains("zip error: simulated failure"));
+    QCOMPARE(readAll(path("out/q3dm99.pk3")), QByteArray("an earlier package"));
+    QVERIFY(!QFile::exists(path("out/q3dm99.zip")));
+    QCOMPARE(stagingContents(), QStringList());
+}
+
+void BuilderEndToEndTest::brokenOldArchiveIsNotReplaced()
+{
+    fill();
+    write(path("out/q3dm99.pk3"), QByteArray("PK\x03\x04 not really a zip file at all", 36));
+    const QByteArray before = readAll(path("out/q3dm99.pk3"));
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages.size(), 2);
+    QCOMPARE(platform->messages[0], waitPrompt);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    QCOMPARE(readAll(path("out/q3dm99.pk3")), before);
+    QCOMPARE(stagingContents(), QStringList());
+}
+
+void BuilderEndToEndTest::slowArchiverIsWaitedForAndCanBeStopped()
+{
+    write(path("tools/zip.exe"), "#!/bin/sh\nsleep 30\n");
+    QFile::setPermissions(path("tools/zip.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    makePlatform(path("tools"));
+    fill();
+    form->show();
+
+    bool progressShown = false;
+    QStringList stagedWhileWaiting;
+    QTimer::singleShot(1500, this, [&] {
+        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        progressShown = progress != nullptr;
+        stagedWhileWaiting = stagingContents();
+        // The main window takes no input while the archiver runs.
+        QTest::mouseClick(form->CreateButton, Qt::LeftButton);
+        QTest::keyClick(form->windowHandle(), Qt::Key_Return);
+        if (auto *stop = progress ? progress->findChild<QPushButton *>() : nullptr)
+            QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    form->CreateButton_Click();
+
+    QVERIFY(progressShown);
+    QCOMPARE(stagedWhileWaiting.size(), 9);
+    QCOMPARE(platform->messages.size(), 2);
+    QCOMPARE(platform->messages[0], waitPrompt);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    QVERIFY(platform->details.contains("stopped before it had finished"));
+    QCOMPARE(stagingContents(), QStringList());
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+QTEST_MAIN(BuilderEndToEndTest)
+#include "tst_builder_e2e.moc"
