@@ -19,6 +19,9 @@ using Decompressor = std::unique_ptr<libdeflate_decompressor, void (*)(libdeflat
 constexpr std::size_t minimumPiece = 1u << 20;
 // libdeflate's levels with near-optimal parsing; faster levels need no help.
 constexpr int slowLevel = 10;
+// Each cut costs a few hundred bytes; past a few pieces the other files of
+// the package keep the remaining cores busy anyway.
+constexpr unsigned maximumPieces = 4;
 
 std::vector<unsigned char> compressPiece(libdeflate_compressor* compressor, const unsigned char* data,
                                          std::size_t size, std::size_t room)
@@ -100,7 +103,7 @@ unsigned pieceCount(std::size_t size, int level, unsigned cores)
     if (level < slowLevel || cores < 2)
         return 1;
     const std::size_t bySize = size / minimumPiece;
-    return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(cores, bySize)));
+    return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>({cores, maximumPieces, bySize})));
 }
 
 std::vector<unsigned char> deflateData(const unsigned char* data, std::size_t size, int level,

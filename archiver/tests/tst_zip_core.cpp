@@ -247,6 +247,7 @@ void testJoinedStreams()
     expectEqual(pieceCount(10u << 20, 12, 2), 2u, "a 10 MB map is cut in two on two cores");
     expectEqual(pieceCount(10u << 20, 12, 1), 1u, "no cut on one core");
     expectEqual(pieceCount(1536u << 10, 12, 2), 1u, "no pieces under 1 MiB");
+    expectEqual(pieceCount(100u << 20, 12, 64), 4u, "at most four pieces");
 
     Compressor strongest(libdeflate_alloc_compressor(12), libdeflate_free_compressor);
     const std::vector<unsigned char> data = mapLikeData(3u << 20, 7);
