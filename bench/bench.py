@@ -180,11 +180,64 @@ def peak_memory_kib(command, stage, archive, files):
     return None
 
 
+TITLE = "Corvane For Quake 3 - Version: 0.9"
+
+
+def program_startup(corvane, rounds):
+    """Seconds from starting corvane to its window being viewable on a fresh
+    Xvfb, and the program's peak resident memory once it is up."""
+    if not shutil.which("Xvfb") or not shutil.which("xwininfo"):
+        return None
+    # Xvfb picks a free display itself and writes its number to the pipe.
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        display = ":" + pipe.readline().strip()
+    times, peaks = [], []
+    try:
+        for _ in range(rounds):
+            home = tempfile.mkdtemp(prefix="corvane-home-")
+            env = dict(os.environ, DISPLAY=display, HOME=home, XDG_CONFIG_HOME=home + "/.config",
+                       XDG_DATA_HOME=home + "/.local/share", XDG_RUNTIME_DIR=home)
+            env.pop("QT_QPA_PLATFORM", None)
+            start = time.perf_counter()
+            program = subprocess.Popen([corvane], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            shown = None
+            while time.perf_counter() - start < 20:
+                out = subprocess.run(["xwininfo", "-display", display, "-name", TITLE], capture_output=True,
+                                     text=True).stdout
+                if "IsViewable" in out:
+                    shown = time.perf_counter() - start
+                    break
+                time.sleep(0.005)
+            time.sleep(0.5)
+            with open("/proc/%d/status" % program.pid) as status:
+                for line in status:
+                    if line.startswith("VmHWM:"):
+                        peaks.append(int(line.split()[1]))
+            program.terminate()
+            program.wait()
+            shutil.rmtree(home, ignore_errors=True)
+            if shown is not None:
+                times.append(shown)
+    finally:
+        server.terminate()
+        server.wait()
+    if not times:
+        return None
+    return statistics.median(times), min(times), max(peaks)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--zip", required=True, help="the zip.exe to measure")
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--generated", action="store_true", help="use generated files even with OpenArena")
+    parser.add_argument("--corvane", help="the corvane program, for start-up time and memory")
+    parser.add_argument("--create-bench", help="corvane_bench_create, for Create's overhead")
     args = parser.parse_args()
     zip_exe = os.path.abspath(args.zip)
 
@@ -244,6 +297,24 @@ def main():
         ]
         for goal, met in goals:
             print("- %s: %s" % (goal, "met" if met else "NOT met"))
+
+        if args.create_bench:
+            print()
+            env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+            subprocess.run([os.path.abspath(args.create_bench), stage, os.path.dirname(zip_exe),
+                            str(args.rounds)], check=True, env=env)
+        if args.corvane:
+            startup = program_startup(os.path.abspath(args.corvane), args.rounds)
+            print()
+            if startup is None:
+                print("- start-up: not measured (no Xvfb or the window did not appear)")
+            else:
+                median_s, fastest, peak = startup
+                print("| corvane | start-up to a shown window, s | peak RSS KiB |")
+                print("|---|---:|---:|")
+                print("| median (fastest) | %.3f (%.3f) | %d |" % (median_s, fastest, peak))
+                print("- start-up <= 250 ms: %s" % ("met" if median_s <= 0.25 else "NOT met"))
+                print("- peak RSS <= 60 MB: %s" % ("met" if peak <= 60 * 1024 else "NOT met"))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -184,7 +184,9 @@ std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, c
     }
     const QString root = paths.stagingRoot();
     QDir().mkpath(root);
-    return std::make_unique<RunningProcess>(nativeProgramPath(split->program), arguments, root);
+    // The program is found here, not from inside the working folder.
+    const QString program = QFileInfo(nativeProgramPath(split->program)).absoluteFilePath();
+    return std::make_unique<RunningProcess>(program, arguments, root);
 }
 
 } // namespace corvane

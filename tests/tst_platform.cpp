@@ -129,6 +129,13 @@ void PlatformTest::launcherHandsRelativePathsAndWorkingFolder()
     QVERIFY(outcome.succeeded());
     QCOMPARE(outcome.output, dir.filePath("data/drive_c") + "\n[-j]\n[-9]\n[/o/a b.pk3]\n[Maps/q3.bsp]\n[x.txt]\n"
                                                           "[a;b$(id)]\n");
+
+    // A program folder given relative to here still names the same program,
+    // although the program runs in the staging root.
+    const QString relative = QDir::current().relativeFilePath(dir.filePath("my tools"));
+    auto again = platform.launch(relative + "\\zip.exe -q", WindowStyle::NormalFocus);
+    QVERIFY(again->started());
+    QVERIFY(again->waitForEnd("test").succeeded());
 }
 
 void PlatformTest::launcherRefusesAMissingProgram()
