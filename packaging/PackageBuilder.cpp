@@ -255,11 +255,13 @@ void Build::run()
         return;
     }
 
-    for (QLineEdit *slot : {m_d.files.Levelshot, m_d.files.ReadmeFile, m_d.files.BSP, m_d.files.AAS,
-                            m_d.files.ArenaFile, m_d.files.Shader1, m_d.files.Shader2})
+    // All names first, then all paths.
+    const std::array<QLineEdit *, 7> trimOrder{m_d.files.Levelshot, m_d.files.ReadmeFile, m_d.files.BSP,
+                                               m_d.files.AAS, m_d.files.ArenaFile, m_d.files.Shader1,
+                                               m_d.files.Shader2};
+    for (QLineEdit *slot : trimOrder)
         slot->setText(trimBlanks(slot->text()));
-    for (QLineEdit *slot : {m_d.files.Levelshot, m_d.files.ReadmeFile, m_d.files.BSP, m_d.files.AAS,
-                            m_d.files.ArenaFile, m_d.files.Shader1, m_d.files.Shader2})
+    for (QLineEdit *slot : trimOrder)
         setTag(slot, trimBlanks(tagOf(slot)));
 
     if (m_d.chkAutosave->isChecked()) {
