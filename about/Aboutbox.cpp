@@ -1,14 +1,17 @@
 #include "about/Aboutbox.h"
 
-#include "about/DialogParts.h"
-#include "about/LinkLabel.h"
+#include "platform/Product.h"
+
+#include "widgets/Controls.h"
+#include "widgets/DialogParts.h"
+#include "widgets/LinkLabel.h"
 #include "about/ProjectAddresses.h"
 #include "about/WebLaunch.h"
-#include "app/CaptionFit.h"
-#include "app/Resources.h"
-#include "app/WindowPlacement.h"
+#include "widgets/CaptionFit.h"
+#include "widgets/Resources.h"
+#include "widgets/WindowPlacement.h"
 #include "platform/Platform.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -22,11 +25,11 @@ Aboutbox::Aboutbox(Platform &platform, QWidget *parent)
 {
     loadResources();
     setObjectName(QStringLiteral("Aboutbox"));
-    setWindowTitle(QStringLiteral("About Corvane"));
+    setWindowTitle(QStringLiteral("About ") + productName());
     setFont(designFont());
     setFixedSize(twips(4740), twips(1785));
 
-    Label1 = dialogLabel(this, "Label1", QStringLiteral("Corvane for Quake 3 - 0.6"), 120, 105);
+    Label1 = captionLabel(this, "Label1", QStringLiteral("Corvane for Quake 3 - 0.6"), 120, 105);
     Label1->setFont(designFont(12, true));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->adjustSize();
@@ -42,9 +45,9 @@ Aboutbox::Aboutbox(Platform &platform, QWidget *parent)
         credit->setAlignment(Qt::AlignCenter);
     }
 
-    Label6 = wrappedLabel(this, "Label6", feedbackPrompt(), 264, 972, 2688, 408);
+    Label6 = wrappedLabel(this, "Label6", feedbackPrompt(), twipsRect(264, 972, 2688, 408));
     fitFeedbackLines(Label6);
-    Label4 = dialogLabel(this, "Label4", feedbackAddress(), 804, 1164);
+    Label4 = captionLabel(this, "Label4", feedbackAddress(), 804, 1164);
     Label4->setFont(designFont(8.25, true));
     Label4->adjustSize();
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -56,7 +59,7 @@ Aboutbox::Aboutbox(Platform &platform, QWidget *parent)
     Label2->setAccessibleDescription(QStringLiteral("Opens the project web page"));
 
     Picture1 = smallPicture(this, 3480, 480);
-    label7 = boldButton(this, "label7", QStringLiteral("&OK"), 3840, 1320, 855, 375);
+    label7 = boldButton(this, "label7", QStringLiteral("&OK"), twipsRect(3840, 1320, 855, 375));
     label7->setFocus();
 
     connect(Label2, &LinkLabel::clicked, this, &Aboutbox::Label2_Click);

@@ -1,12 +1,13 @@
 #include "about/HelpForm.h"
 
-#include "about/DialogParts.h"
+#include "widgets/Controls.h"
+#include "widgets/DialogParts.h"
 #include "about/ProjectAddresses.h"
-#include "app/CaptionFit.h"
-#include "app/Resources.h"
-#include "app/WindowPlacement.h"
+#include "widgets/CaptionFit.h"
+#include "widgets/Resources.h"
+#include "widgets/WindowPlacement.h"
 #include "platform/Platform.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -26,12 +27,11 @@ HelpForm::HelpForm(QWidget *parent)
     Label1 = wrappedLabel(this, "Label1",
                           QStringLiteral("Version 0.6 is a pre-release, and does not contain all the features to be "
                                          "implemented. If you are a mapper and have any suggestions for features, "
-                                         "please visit our website (Help -> Online) and fill out the contact form"),
-                          120, 120, 3255, 975);
+                                         "please visit our website (Help -> Online) and fill out the contact form"), twipsRect(120, 120, 3255, 975));
     fitCaption(Label1);
-    Label2 = wrappedLabel(this, "Label2", feedbackPrompt(), 345, 1695, 2685, 405);
+    Label2 = wrappedLabel(this, "Label2", feedbackPrompt(), twipsRect(345, 1695, 2685, 405));
     fitFeedbackLines(Label2);
-    Label3 = dialogLabel(this, "Label3", feedbackAddress(), 960, 1890);
+    Label3 = captionLabel(this, "Label3", feedbackAddress(), 960, 1890);
     Label3->setFont(designFont(8.25, true));
     Label3->adjustSize();
     // The window is narrow: keep the address inside it.
@@ -39,7 +39,7 @@ HelpForm::HelpForm(QWidget *parent)
     fitCaption(Label3);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Picture1 = smallPicture(this, 1080, 1200);
-    Command1 = boldButton(this, "Command1", QStringLiteral("Done"), 960, 2280, 1575, 495);
+    Command1 = boldButton(this, "Command1", QStringLiteral("Done"), twipsRect(960, 2280, 1575, 495));
     Command1->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, &HelpForm::Command1_Click);

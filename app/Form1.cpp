@@ -3,18 +3,19 @@
 #include "about/Aboutbox.h"
 #include "about/HelpForm.h"
 #include "about/WebLaunch.h"
-#include "app/CaptionFit.h"
-#include "app/Resources.h"
-#include "app/WrappedOptionButton.h"
+#include "widgets/CaptionFit.h"
+#include "widgets/Controls.h"
+#include "widgets/Resources.h"
+#include "widgets/WrappedOptionButton.h"
 #include "package/ExtraFilesTree.h"
 #include "package/SlotPickers.h"
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 #include "packaging/DirExists.h"
 #include "packaging/PackageBuilder.h"
 #include "packaging/SaveLocationPicker.h"
 #include "packaging/SizeEstimate.h"
 #include "platform/Platform.h"
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "profiles/ProfileMenu.h"
 
 #include <QAction>
@@ -36,51 +37,8 @@ namespace corvane {
 
 namespace {
 
-template <typename Widget>
-Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-// A label that sizes itself to its caption, up to the control beside it.
-QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top, int rightLimit)
-{
-    auto *widget = named(new QLabel(caption, parent), name);
-    widget->move(twips(left), twips(top));
-    widget->adjustSize();
-    widget->resize(qMin(widget->width(), twips(rightLimit) - twips(left) - 1), widget->height());
-    return widget;
-}
-
 // Room left of a frame's right border for a control at left 120.
 constexpr int frameRoom = 1692 - 45;
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    auto *widget = named(new QPushButton(caption, parent), name);
-    widget->setGeometry(geometry);
-    widget->setAutoDefault(false);
-    widget->setAccessibleName(caption);
-    return widget;
-}
-
-QLineEdit *lockedBox(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *widget = named(new QLineEdit(parent), name);
-    widget->setGeometry(geometry);
-    widget->setReadOnly(true);
-    setTag(widget, QString());
-    return widget;
-}
-
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    auto *widget = named(new QGroupBox(caption, parent), name);
-    widget->setGeometry(geometry);
-    widget->setAccessibleName(caption);
-    return widget;
-}
 
 } // namespace
 
@@ -112,7 +70,7 @@ void Form1::buildControls()
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    Label6 = label(client, "Label6", QStringLiteral("Map shortname:"), 120, 120, 1320);
+    Label6 = captionLabel(client, "Label6", QStringLiteral("Map shortname:"), 120, 120, 1320);
     ShortName = named(new QLineEdit(client), "ShortName");
     ShortName->setGeometry(twipsRect(1320, 120, 2055, 285));
     Label6->setBuddy(ShortName);
@@ -131,8 +89,8 @@ void Form1::buildControls()
     buildTexturesAndSounds();
     buildCompileOptions();
 
-    ClearButton = button(client, "ClearButton", QStringLiteral("Clear"), twipsRect(4080, 5640, 1692, 372));
-    CreateButton = button(client, "CreateButton", QStringLiteral("Create"), twipsRect(4080, 6120, 1692, 372));
+    ClearButton = pushButton(client, "ClearButton", QStringLiteral("Clear"), twipsRect(4080, 5640, 1692, 372));
+    CreateButton = pushButton(client, "CreateButton", QStringLiteral("Create"), twipsRect(4080, 6120, 1692, 372));
     // A main window has no default button of its own: keyPressEvent gives
     // Enter to this one.
     CreateButton->setDefault(true);
@@ -166,12 +124,12 @@ void Form1::buildMainFiles()
         this->*row.box = box;
         const QString caption = QLatin1String(row.caption);
         if (row.label) {
-            QLabel *text = label(Frame1, row.labelName, caption, 120, row.top + 30, 1200);
+            QLabel *text = captionLabel(Frame1, row.labelName, caption, 120, row.top + 30, 1200);
             text->setBuddy(box);
             this->*row.label = text;
         }
         box->setAccessibleName(row.label ? caption : caption + QStringLiteral(" (second)"));
-        QPushButton *pick = button(Frame1, row.buttonName, QStringLiteral("..."), twipsRect(3360, row.top + 24, 255, 240));
+        QPushButton *pick = pushButton(Frame1, row.buttonName, QStringLiteral("..."), twipsRect(3360, row.top + 24, 255, 240));
         pick->setAccessibleName(QStringLiteral("Choose ") + box->accessibleName());
         this->*row.button = pick;
     }
@@ -179,27 +137,24 @@ void Form1::buildMainFiles()
 
 void Form1::buildFileSizes()
 {
-    Label7 = label(Frame3, "Label7", QStringLiteral("Total Size:"), 120, 240, frameRoom);
-    cursize = label(Frame3, "cursize", QStringLiteral("[value] MB"), 120, 480, frameRoom);
+    Label7 = captionLabel(Frame3, "Label7", QStringLiteral("Total Size:"), 120, 240, frameRoom);
+    cursize = captionLabel(Frame3, "cursize", QStringLiteral("[value] MB"), 120, 480, frameRoom);
     cursize->setGeometry(twipsRect(120, 480, 1365, 195));
     cursize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label8 = label(Frame3, "Label8", QStringLiteral("Compressed Size:"), 120, 720, frameRoom);
-    zipsize = label(Frame3, "zipsize", QStringLiteral("[value] MB"), 120, 960, frameRoom);
+    Label8 = captionLabel(Frame3, "Label8", QStringLiteral("Compressed Size:"), 120, 720, frameRoom);
+    zipsize = captionLabel(Frame3, "zipsize", QStringLiteral("[value] MB"), 120, 960, frameRoom);
     zipsize->setGeometry(twipsRect(120, 960, 1365, 195));
     zipsize->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label11 = label(Frame3, "Label11", QStringLiteral("Download time:"), 120, 1200, frameRoom);
-    downloadtime = label(Frame3, "downloadtime", QStringLiteral("[value] mins at 33.6"), 0, 1440, frameRoom);
+    Label11 = captionLabel(Frame3, "Label11", QStringLiteral("Download time:"), 120, 1200, frameRoom);
+    downloadtime = captionLabel(Frame3, "downloadtime", QStringLiteral("[value] mins at 33.6"), 0, 1440, frameRoom);
     downloadtime->setGeometry(twipsRect(0, 1440, 1575, 195));
     downloadtime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label7->setBuddy(nullptr);
     cursize->setAccessibleName(QStringLiteral("Total Size:"));
     zipsize->setAccessibleName(QStringLiteral("Compressed Size:"));
     downloadtime->setAccessibleName(QStringLiteral("Download time:"));
-    btnEstimate = button(Frame3, "btnEstimate", QStringLiteral("Estimate..."), twipsRect(120, 1800, 1455, 255));
-    Picture1 = named(new QLabel(Frame3), "Picture1");
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/corvane/picture.png")));
-    Picture1->setGeometry(twips(360), twips(2160), 74, 31);
-    Picture1->setAccessibleName(QStringLiteral("Corvane"));
+    btnEstimate = pushButton(Frame3, "btnEstimate", QStringLiteral("Estimate..."), twipsRect(120, 1800, 1455, 255));
+    Picture1 = smallPicture(Frame3, 360, 2160);
 }
 
 void Form1::buildTexturesAndSounds()
@@ -212,9 +167,9 @@ void Form1::buildTexturesAndSounds()
     Text3 = named(new QPlainTextEdit(Frame4), "Text3");
     // Two pixels taller than designed, so that the third line shows whole.
     Text3->setGeometry(twipsRect(240, 1200, 3375, 735 + 30));
-    Command10 = button(Frame4, "Command10", QStringLiteral("Add Folder"), twipsRect(240, 2760, 1095, 255));
-    Command11 = button(Frame4, "Command11", QStringLiteral("Add Files"), twipsRect(1440, 2760, 1095, 255));
-    Command9 = button(Frame4, "Command9", QStringLiteral("Delete"), twipsRect(2640, 2760, 1095, 255));
+    Command10 = pushButton(Frame4, "Command10", QStringLiteral("Add Folder"), twipsRect(240, 2760, 1095, 255));
+    Command11 = pushButton(Frame4, "Command11", QStringLiteral("Add Files"), twipsRect(1440, 2760, 1095, 255));
+    Command9 = pushButton(Frame4, "Command9", QStringLiteral("Delete"), twipsRect(2640, 2760, 1095, 255));
     showExtraFilesUnavailable(extraFilesTree());
 }
 
@@ -234,11 +189,11 @@ void Form1::buildCompileOptions()
     ReadmePK3 = named(new QCheckBox(QStringLiteral("Readme in PK3"), Frame2), "ReadmePK3");
     ReadmePK3->setGeometry(twipsRect(120, 1200, frameRoom - 120, 255));
     ReadmePK3->setChecked(true);
-    Label16 = label(Frame2, "Label16", QStringLiteral("Compile in:"), 120, 1560, frameRoom);
+    Label16 = captionLabel(Frame2, "Label16", QStringLiteral("Compile in:"), 120, 1560, frameRoom);
     SaveLocation = lockedBox(Frame2, "SaveLocation", twipsRect(120, 1800, 1095, 288));
     Label16->setBuddy(SaveLocation);
     SaveLocation->setAccessibleName(QStringLiteral("Compile in:"));
-    Command8 = button(Frame2, "Command8", QStringLiteral("..."), twipsRect(1320, 1800, 255, 288));
+    Command8 = pushButton(Frame2, "Command8", QStringLiteral("..."), twipsRect(1320, 1800, 255, 288));
     Command8->setAccessibleName(QStringLiteral("Choose the folder to compile in"));
     for (QAbstractButton *option : std::initializer_list<QAbstractButton *>{cOption1, cOption2, ReadmePK3})
         option->setAccessibleName(option->text());

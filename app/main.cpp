@@ -1,18 +1,19 @@
 #include "app/Form1.h"
 #include "platform/DesktopPlatform.h"
+#include "platform/Product.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
-#include <QScreen>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setOrganizationName(corvane::productName());
+    QApplication::setApplicationName(corvane::productName());
 
     corvane::DesktopPlatform platform;
     corvane::Form1 window(platform);
-    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    corvane::centreOnScreen(window);
     window.show();
     return app.exec();
 }

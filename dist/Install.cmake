@@ -22,19 +22,10 @@ file(MAKE_DIRECTORY ${CORVANE_LINK_DIR})
 file(CREATE_LINK ../${CORVANE_PRIVATE_DIR}/corvane ${CORVANE_LINK_DIR}/corvane SYMBOLIC)
 install(FILES ${CORVANE_LINK_DIR}/corvane DESTINATION bin)
 
-if(TARGET corvane_zip)
-  install(TARGETS corvane_zip RUNTIME DESTINATION ${CORVANE_PRIVATE_DIR})
-  set(CORVANE_USES_INFOZIP OFF)
-  set(CORVANE_ARCHIVER own)
-else()
-  file(CREATE_LINK ${INFOZIP_ZIP} ${CORVANE_LINK_DIR}/zip.exe SYMBOLIC)
-  install(FILES ${CORVANE_LINK_DIR}/zip.exe DESTINATION ${CORVANE_PRIVATE_DIR})
-  set(CORVANE_USES_INFOZIP ON)
-  set(CORVANE_ARCHIVER infozip)
-endif()
+install(TARGETS corvane_zip RUNTIME DESTINATION ${CORVANE_PRIVATE_DIR})
 
 install(FILES ${CORVANE_DIST_DIR}/corvane.desktop DESTINATION share/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/app/icon.png
+install(FILES ${PROJECT_SOURCE_DIR}/widgets/icon.png
   DESTINATION share/icons/hicolor/32x32/apps RENAME corvane.png)
 foreach(size 48 64 128 256)
   install(FILES ${CORVANE_DIST_DIR}/icons/corvane-${size}.png
@@ -63,16 +54,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # dpkg-shlibdeps finds the Qt and C++ libraries the program links against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-if(CORVANE_USES_INFOZIP)
-  # zip.exe is only a link to Info-ZIP, which shlibdeps cannot see.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "zip")
-endif()
 include(CPack)
 
 if(BUILD_TESTING)
   add_test(NAME install_test
     COMMAND sh ${PROJECT_SOURCE_DIR}/tests/install_test.sh
-      ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND}
-      ${CORVANE_ARCHIVER})
+      ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND})
   set_tests_properties(install_test PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
 endif()

@@ -1,6 +1,6 @@
 #include "package/ExtraFilesTree.h"
 
-#include "app/CaptionFit.h"
+#include "widgets/CaptionFit.h"
 
 #include <QPlainTextEdit>
 #include <QTextDocument>

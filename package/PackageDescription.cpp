@@ -1,6 +1,6 @@
 #include "package/PackageDescription.h"
 
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 
 #include <QLineEdit>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QString>
 
 class QLineEdit;
@@ -23,9 +25,8 @@ extern const PickDefinition AasPick;
 extern const PickDefinition ArenaPick;
 extern const PickDefinition ShaderPick;
 
-// The Open-file dialog's flags for every pick: the file must exist (0x1000),
-// no read-only check box (0x4).
-constexpr int PickFlags = 4100;
+// The Open-file dialog's flags for every pick.
+constexpr int PickFlags = OpenFileMustExist | OpenFileNoReadOnlyBox;
 
 // Lets the user choose the slot's file: the name goes into the slot's Text,
 // the full path into its Tag.

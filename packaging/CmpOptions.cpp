@@ -1,6 +1,6 @@
 #include "packaging/CmpOptions.h"
 
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

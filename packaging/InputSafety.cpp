@@ -1,6 +1,6 @@
 #include "packaging/InputSafety.h"
 
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 
 #include <QLineEdit>
 

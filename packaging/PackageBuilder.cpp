@@ -1,7 +1,9 @@
 #include "packaging/PackageBuilder.h"
 
+#include "platform/Product.h"
+
 #include "package/PreBuildCheck.h"
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 #include "packaging/CmpOptions.h"
 #include "packaging/CommandLines.h"
 #include "packaging/DirExists.h"
@@ -22,7 +24,6 @@ namespace corvane {
 
 namespace {
 
-const QString product = QStringLiteral("Corvane");
 const QString failureTitle = QStringLiteral("Wexbridge");
 const QString failureText = QStringLiteral(
     "Sorry, there was an error creating the file. Please fill in the feedback form at the address in the "
@@ -53,7 +54,7 @@ public:
     void run();
 
 private:
-    void message(const QString &text, int flags, const QString &title = product, const QString &details = {})
+    void message(const QString &text, int flags, const QString &title = productName(), const QString &details = {})
     {
         m_platform.messageBox(text, flags, title, details);
     }

@@ -23,13 +23,14 @@ QString defaultDataFolder()
 
 QMessageBox::Icon iconFor(int flags)
 {
-    switch (flags & 0xF0) {
-    case 16: return QMessageBox::Critical;
-    case 32: return QMessageBox::Question;
-    case 48: return QMessageBox::Warning;
-    case 64: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    switch (messageIcon(flags)) {
+    case MessageIcon::Stop: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::None: break;
     }
+    return QMessageBox::NoIcon;
 }
 
 } // namespace
@@ -110,7 +111,7 @@ std::unique_ptr<LaunchedProcess> DesktopPlatform::launch(const QString &commandL
 int DesktopPlatform::messageBox(const QString &text, int flags, const QString &title, const QString &details)
 {
     QMessageBox box(iconFor(flags), title, text, QMessageBox::NoButton, QApplication::activeWindow());
-    const bool yesNo = (flags & 0x0F) == 4;
+    const bool yesNo = asksYesNo(flags);
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

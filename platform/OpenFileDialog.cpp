@@ -10,7 +10,7 @@ void prepareOpenFileDialog(QFileDialog &dialog, const OpenFileRequest &request)
 {
     dialog.setWindowTitle(request.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode((request.flags & 0x1000) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode((request.flags & OpenFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilter(toQtNameFilter(request.filter));
     dialog.selectFile(request.initialName);

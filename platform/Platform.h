@@ -21,6 +21,25 @@ enum MessageFlags {
     FlagsInformation = 64,
 };
 
+// The two halves of the flags, for whoever draws the box.
+enum class MessageIcon { None, Stop, Question, Exclamation, Information };
+
+constexpr MessageIcon messageIcon(int flags)
+{
+    switch (flags & 0xF0) {
+    case 16: return MessageIcon::Stop;
+    case 32: return MessageIcon::Question;
+    case 48: return MessageIcon::Exclamation;
+    case 64: return MessageIcon::Information;
+    default: return MessageIcon::None;
+    }
+}
+
+constexpr bool asksYesNo(int flags)
+{
+    return (flags & 0x0F) == 4;
+}
+
 enum class WindowStyle { Hidden = 0, NormalFocus = 1 };
 
 // What became of a started program once it has ended.
@@ -45,11 +64,15 @@ public:
     virtual ProcessOutcome waitForEnd(const QString &busyText) = 0;
 };
 
+// The Open-file dialog's flags.
+constexpr int OpenFileNoReadOnlyBox = 0x4;
+constexpr int OpenFileMustExist = 0x1000;
+
 // The Open-file dialog's settings, as one pick sets them.
 struct OpenFileRequest {
     QString title;
     QString filter; // "description|pattern;pattern"
-    int flags = 0;  // 0x1000 file must exist, 0x4 no read-only box
+    int flags = 0;  // OpenFileMustExist, OpenFileNoReadOnlyBox
     bool cancelIsFailure = true;
     QString initialName;
 };

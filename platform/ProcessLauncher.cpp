@@ -1,5 +1,7 @@
 #include "platform/ProcessLauncher.h"
 
+#include "platform/Product.h"
+
 #include "platform/CommandLine.h"
 
 #include <QApplication>
@@ -123,7 +125,7 @@ public:
             QObject::connect(&showLater, &QTimer::timeout, &loop, [&] {
                 progress = std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0,
                                                              QApplication::activeWindow());
-                progress->setWindowTitle(QStringLiteral("Corvane"));
+                progress->setWindowTitle(productName());
                 progress->setWindowModality(Qt::ApplicationModal);
                 QObject::connect(progress.get(), &QProgressDialog::canceled, &m_process, &QProcess::kill);
                 progress->show();

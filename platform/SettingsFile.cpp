@@ -1,5 +1,7 @@
 #include "platform/SettingsFile.h"
 
+#include "platform/Product.h"
+
 #include <QSettings>
 #include <QStringList>
 #include <memory>
@@ -11,7 +13,7 @@ namespace {
 std::unique_ptr<QSettings> open(const QString &fileName)
 {
     if (fileName.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Corvane"), QStringLiteral("Corvane"));
+        return std::make_unique<QSettings>(productName(), productName());
     return std::make_unique<QSettings>(fileName, QSettings::IniFormat);
 }
 

@@ -1,5 +1,7 @@
 #include "profiles/ProfileMenu.h"
 
+#include "platform/Product.h"
+
 #include "package/PreBuildCheck.h"
 #include "platform/Platform.h"
 #include "profiles/SettingsStore.h"
@@ -14,7 +16,6 @@ namespace corvane {
 namespace {
 
 const char slotNameProperty[] = "slotName";
-const QString productTitle = QStringLiteral("Corvane");
 
 } // namespace
 
@@ -52,7 +53,7 @@ void chooseProfileItem(int n, const ProfileItems &items, const ProfileFields &fi
                        Platform &platform)
 {
     if (itemSlotName(items[n - 1]) == defaultSlotName(n)) {
-        platform.messageBox(QStringLiteral("The Profile you selected appears to be empty."), FlagsStop, productTitle);
+        platform.messageBox(QStringLiteral("The Profile you selected appears to be empty."), FlagsStop, productName());
         return;
     }
     LoadProfile(store, fields, slotKey(n));
@@ -62,7 +63,7 @@ void saveMapProfile(const ProfileItems &items, const PackageDescription &descrip
                     Platform &platform)
 {
     if (const auto failure = preBuildCheck(description, CheckRules::ProfileSave)) {
-        platform.messageBox(*failure, FlagsExclamation, productTitle);
+        platform.messageBox(*failure, FlagsExclamation, productName());
         return;
     }
     const auto key = ChooseProfileSlot(description.ShortName->text(), itemSlotNames(items));
@@ -70,7 +71,7 @@ void saveMapProfile(const ProfileItems &items, const PackageDescription &descrip
         platform.messageBox(QStringLiteral("All of the profile slots are currently in use. Please use the ")
                                 + QLatin1Char('"') + QStringLiteral("Organise Profiles") + QLatin1Char('"')
                                 + QStringLiteral(" feature to remove an existing profile"),
-                            FlagsOkOnly, productTitle);
+                            FlagsOkOnly, productName());
         return;
     }
     SaveProfile(store, ProfileFields{description.ShortName, description.files}, *key);

@@ -1,6 +1,6 @@
 #include "profiles/ProfileRecord.h"
 
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 #include "profiles/SettingsStore.h"
 
 #include <QLineEdit>

@@ -1,5 +1,7 @@
 #include "profiles/SettingsStore.h"
 
+#include "platform/Product.h"
+
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -25,7 +27,7 @@ bool SettingsStore::writeAll(const QString &section, const SettingsEntries &entr
         m_platform.messageBox(QStringLiteral("The settings could not be saved to \"")
                                   + QDir::toNativeSeparators(m_platform.settingsLocation())
                                   + QStringLiteral("\". Please check that this file and its folder can be written."),
-                              FlagsExclamation, QStringLiteral("Corvane"));
+                              FlagsExclamation, productName());
     }
     return allWritten;
 }

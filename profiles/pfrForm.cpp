@@ -1,30 +1,16 @@
 #include "profiles/pfrForm.h"
 
 #include "platform/Platform.h"
-#include "platform/Twips.h"
+#include "widgets/CaptionFit.h"
+#include "widgets/Controls.h"
+#include "widgets/Twips.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/SettingsStore.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 
 namespace corvane {
-
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QString &accessibleName,
-                    const QRect &geometry)
-{
-    auto *widget = new QPushButton(caption, parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    widget->setAutoDefault(false);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
-
-} // namespace
 
 pfrForm::pfrForm(const SettingsStore &store, Platform &platform, QWidget *parent)
     : QDialog(parent)
@@ -35,9 +21,7 @@ pfrForm::pfrForm(const SettingsStore &store, Platform &platform, QWidget *parent
     setWindowTitle(QStringLiteral("Organise Profiles..."));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QFont font = QApplication::font();
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(designFont());
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
@@ -45,10 +29,9 @@ pfrForm::pfrForm(const SettingsStore &store, Platform &platform, QWidget *parent
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
     List1->setAccessibleName(QStringLiteral("Profiles"));
-    Delbtn = button(this, "Delbtn", QStringLiteral("D&elete"), QStringLiteral("Delete"),
-                    twipsRect(120, 1290, 1092, 372));
+    Delbtn = pushButton(this, "Delbtn", QStringLiteral("D&elete"), twipsRect(120, 1290, 1092, 372));
     Delbtn->setEnabled(false);
-    Done = button(this, "Done", QStringLiteral("&Done"), QStringLiteral("Done"), twipsRect(1290, 1290, 1212, 372));
+    Done = pushButton(this, "Done", QStringLiteral("&Done"), twipsRect(1290, 1290, 1212, 372));
     setTabOrder(List1, Delbtn);
     setTabOrder(Delbtn, Done);
     setFixedSize(twips(2640), twips(1755));

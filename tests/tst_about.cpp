@@ -2,10 +2,10 @@
 
 #include "about/Aboutbox.h"
 #include "about/HelpForm.h"
-#include "about/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 #include "about/ProjectAddresses.h"
-#include "app/CaptionFit.h"
-#include "platform/Twips.h"
+#include "widgets/CaptionFit.h"
+#include "widgets/Twips.h"
 
 #include <QAction>
 #include <QApplication>

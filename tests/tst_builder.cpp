@@ -1,7 +1,7 @@
 // Create, step by step, on the scripted platform.
 #include "TestForm.h"
 
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 #include "packaging/CmpOptions.h"
 #include "profiles/ProfileRecord.h"
 

@@ -1,9 +1,9 @@
 #include "support/TestForm.h"
 
-#include "app/CaptionFit.h"
+#include "widgets/CaptionFit.h"
 #include "package/ExtraFilesTree.h"
-#include "package/Tag.h"
-#include "platform/Twips.h"
+#include "widgets/Tag.h"
+#include "widgets/Twips.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "platform/Twips.h"
+#include "widgets/Twips.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/pfrForm.h"
 #include "support/TestForm.h"

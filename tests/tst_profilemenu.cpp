@@ -1,4 +1,4 @@
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 #include "profiles/ProfileMenu.h"
 #include "support/TestForm.h"
 

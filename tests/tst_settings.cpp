@@ -2,7 +2,7 @@
 #include "TestForm.h"
 
 #include "package/PreBuildCheck.h"
-#include "package/Tag.h"
+#include "widgets/Tag.h"
 #include "platform/DesktopPlatform.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/SettingsRecord.h"

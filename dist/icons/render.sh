@@ -1,6 +1,6 @@
 #!/bin/sh
 # Renders the committed PNG icons from corvane.svg (needs ImageMagick).
-# The 32 px icon is the program's own app/icon.png.
+# The 32 px icon is the program's own widgets/icon.png.
 set -eu
 cd "$(dirname "$0")"
 for s in 48 64 128 256; do

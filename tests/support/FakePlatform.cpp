@@ -169,7 +169,7 @@ int FakePlatform::messageBox(const QString &text, int flags, const QString &titl
     record(QStringLiteral("messageBox %1|%2|%3").arg(QString::number(flags), title, text));
     if (!details.isEmpty())
         record(QStringLiteral("messageDetails ") + details);
-    if ((flags & 0x0F) == 0)
+    if (!asksYesNo(flags))
         return AnswerOk;
     if (m_answers.empty()) {
         unexpectedDialog(QStringLiteral("message box \"%1\"").arg(text));

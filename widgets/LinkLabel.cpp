@@ -1,4 +1,4 @@
-#include "about/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 
 #include <QEvent>
 #include <QStyleOptionFocusRect>

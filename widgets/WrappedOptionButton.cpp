@@ -1,4 +1,4 @@
-#include "app/WrappedOptionButton.h"
+#include "widgets/WrappedOptionButton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

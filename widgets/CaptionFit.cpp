@@ -1,6 +1,6 @@
-#include "app/CaptionFit.h"
+#include "widgets/CaptionFit.h"
 
-#include "app/WrappedOptionButton.h"
+#include "widgets/WrappedOptionButton.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
