@@ -8,6 +8,7 @@
 #include "widgets/Resources.h"
 #include "widgets/WrappedOptionButton.h"
 #include "package/ExtraFilesTree.h"
+#include "package/SlotFacts.h"
 #include "package/SlotPickers.h"
 #include "widgets/Tag.h"
 #include "packaging/DirExists.h"
@@ -32,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <iterator>
 
 namespace corvane {
 
@@ -102,36 +104,38 @@ void Form1::buildMainFiles()
 {
     struct Row {
         int top;
-        const char *labelName;
-        const char *caption;
+        const char *labelName; // the second shader box shares the first one's label
         QLabel *Form1::*label;
-        const char *boxName;
         QLineEdit *Form1::*box;
         const char *buttonName;
         QPushButton *Form1::*button;
     };
+    // In windowOrder, from the top.
     const Row rows[] = {
-        {240, "Label1", "Readme file:", &Form1::Label1, "ReadmeFile", &Form1::ReadmeFile, "Command3", &Form1::Command3},
-        {600, "Label2", "Levelshot:", &Form1::Label2, "Levelshot", &Form1::Levelshot, "Command4", &Form1::Command4},
-        {960, "Label3", "BSP File:", &Form1::Label3, "BSP", &Form1::BSP, "Command5", &Form1::Command5},
-        {1320, "Label4", "AAS file:", &Form1::Label4, "AAS", &Form1::AAS, "Command6", &Form1::Command6},
-        {1680, "Label5", "Arena File:", &Form1::Label5, "ArenaFile", &Form1::ArenaFile, "Command7", &Form1::Command7},
-        {2040, "Label13", "Shaders:", &Form1::Label13, "Shader1", &Form1::Shader1, "Command12", &Form1::Command12},
-        {2400, nullptr, "Shaders:", nullptr, "Shader2", &Form1::Shader2, "Command13", &Form1::Command13},
+        {240, "Label1", &Form1::Label1, &Form1::ReadmeFile, "Command3", &Form1::Command3},
+        {600, "Label2", &Form1::Label2, &Form1::Levelshot, "Command4", &Form1::Command4},
+        {960, "Label3", &Form1::Label3, &Form1::BSP, "Command5", &Form1::Command5},
+        {1320, "Label4", &Form1::Label4, &Form1::AAS, "Command6", &Form1::Command6},
+        {1680, "Label5", &Form1::Label5, &Form1::ArenaFile, "Command7", &Form1::Command7},
+        {2040, "Label13", &Form1::Label13, &Form1::Shader1, "Command12", &Form1::Command12},
+        {2400, nullptr, nullptr, &Form1::Shader2, "Command13", &Form1::Command13},
     };
-    for (const Row &row : rows) {
-        QLineEdit *box = lockedBox(Frame1, row.boxName, twipsRect(1200, row.top, 2052, 288));
+    static_assert(std::size(rows) == windowOrder.size());
+    for (size_t i = 0; i < windowOrder.size(); ++i) {
+        const Row &row = rows[i];
+        const SlotFacts &facts = factsOf(windowOrder[i]);
+        QLineEdit *box = lockedBox(Frame1, facts.controlName, twipsRect(1200, row.top, 2052, 288));
         this->*row.box = box;
-        const QString caption = QLatin1String(row.caption);
+        const QString caption = QLatin1String(facts.rowCaption);
         if (row.label) {
             QLabel *text = captionLabel(Frame1, row.labelName, caption, 120, row.top + 30, 1200);
             text->setBuddy(box);
             this->*row.label = text;
         }
         box->setAccessibleName(row.label ? caption : caption + QStringLiteral(" (second)"));
-        QPushButton *pick = pushButton(Frame1, row.buttonName, QStringLiteral("..."), twipsRect(3360, row.top + 24, 255, 240));
-        pick->setAccessibleName(QStringLiteral("Choose ") + box->accessibleName());
-        this->*row.button = pick;
+        QPushButton *chooser = pushButton(Frame1, row.buttonName, QStringLiteral("..."), twipsRect(3360, row.top + 24, 255, 240));
+        chooser->setAccessibleName(QStringLiteral("Choose ") + box->accessibleName());
+        this->*row.button = chooser;
     }
 }
 
@@ -380,10 +384,9 @@ void Form1::Compile_Click()
 void Form1::ClearButton_Click()
 {
     ShortName->setText(QString());
-    for (QLineEdit *slot : {ReadmeFile, Levelshot, BSP, AAS, ArenaFile, Shader1, Shader2}) {
-        slot->setText(QString());
-        setTag(slot, QString());
-    }
+    const FileSlots files = description().files;
+    for (const Slot slot : windowOrder)
+        setSlot(slotBox(files, slot), QString(), QString());
 }
 
 void Form1::Clear_Click()
@@ -404,37 +407,42 @@ int Form1::ShortName_KeyPress(int keyAscii)
 
 void Form1::Command3_Click()
 {
-    pickFile(m_platform, ShortName, ReadmeFile, ReadmePick);
+    pick(Slot::ReadmeFile);
 }
 
 void Form1::Command4_Click()
 {
-    pickFile(m_platform, ShortName, Levelshot, LevelshotPick);
+    pick(Slot::Levelshot);
 }
 
 void Form1::Command5_Click()
 {
-    pickFile(m_platform, ShortName, BSP, BspPick);
+    pick(Slot::BSP);
 }
 
 void Form1::Command6_Click()
 {
-    pickFile(m_platform, ShortName, AAS, AasPick);
+    pick(Slot::AAS);
 }
 
 void Form1::Command7_Click()
 {
-    pickFile(m_platform, ShortName, ArenaFile, ArenaPick);
+    pick(Slot::ArenaFile);
 }
 
 void Form1::Command12_Click()
 {
-    pickFile(m_platform, ShortName, Shader1, ShaderPick);
+    pick(Slot::Shader1);
 }
 
 void Form1::Command13_Click()
 {
-    pickFile(m_platform, ShortName, Shader2, ShaderPick);
+    pick(Slot::Shader2);
+}
+
+void Form1::pick(Slot slot)
+{
+    pickFile(m_platform, ShortName, slotBox(description().files, slot), *factsOf(slot).pick);
 }
 
 void Form1::Command8_Click()

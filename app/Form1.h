@@ -2,6 +2,7 @@
 
 #include "package/ExtraFilesTree.h"
 #include "package/PackageDescription.h"
+#include "package/SlotFacts.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/SettingsRecord.h"
 #include "profiles/SettingsStore.h"
@@ -166,6 +167,7 @@ private:
     void fitCaptions();
     void wire();
     void prf_Click(int n);
+    void pick(Slot slot);
 
     Platform &m_platform;
     SettingsStore m_store;

@@ -1,5 +1,7 @@
 #include "package/PreBuildCheck.h"
 
+#include "package/SlotFacts.h"
+
 #include <QLineEdit>
 
 namespace corvane {
@@ -25,9 +27,10 @@ std::optional<QString> preBuildCheck(const PackageDescription &description, Chec
     if (rules == CheckRules::Build && isEmpty(description.SaveLocation))
         return enterMessage(QStringLiteral("Save Location"));
     if (isEmpty(description.files.BSP))
-        return QStringLiteral("Please select a ") + QStringLiteral("BSP File") + QStringLiteral(" to add.");
+        return QStringLiteral("Please select a ") + QLatin1String(factsOf(Slot::BSP).label) + QStringLiteral(" to add.");
     if (isEmpty(description.files.ArenaFile))
-        return QStringLiteral("Please select an ") + QStringLiteral("Arena File") + QStringLiteral(" to add.");
+        return QStringLiteral("Please select an ") + QLatin1String(factsOf(Slot::ArenaFile).label)
+            + QStringLiteral(" to add.");
     return std::nullopt;
 }
 

@@ -7,13 +7,6 @@
 
 namespace corvane {
 
-const PickDefinition ReadmePick{"Add Readme file", "Readme Files (*.txt)|*.txt", ".txt", false};
-const PickDefinition LevelshotPick{"Add Levelshot", "Levelshots (*.tga;*.jpg)|*.tga;*.jpg", ".jpg", true};
-const PickDefinition BspPick{"Add Map BSP File", "Map BSP Files (*.bsp)|*.bsp", ".bsp", false};
-const PickDefinition AasPick{"Add Bot Support AAS File", "Bot Suport AAS Files (*.aas)|*.aas", ".aas", false};
-const PickDefinition ArenaPick{"Add .Arena File", "Arena Entry Files (*.arena)|*.arena", ".arena", false};
-const PickDefinition ShaderPick{"Add Shader file", "Shader Files (*.shader)|*.shader", ".shader", false};
-
 void pickFile(Platform &platform, const QLineEdit *shortName, QLineEdit *slot, const PickDefinition &pick)
 {
     OpenFileRequest request;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "package/SlotFacts.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -9,21 +10,6 @@ class QLineEdit;
 namespace corvane {
 
 class Platform;
-
-// How one pick button presets the Open-file dialog and what Cancel does.
-struct PickDefinition {
-    const char *title;
-    const char *filter;    // "description|pattern;pattern"
-    const char *extension; // appended to the short name to propose a file name
-    bool keepOnCancel;     // false: Cancel empties the slot
-};
-
-extern const PickDefinition ReadmePick;
-extern const PickDefinition LevelshotPick;
-extern const PickDefinition BspPick;
-extern const PickDefinition AasPick;
-extern const PickDefinition ArenaPick;
-extern const PickDefinition ShaderPick;
 
 // The Open-file dialog's flags for every pick.
 constexpr int PickFlags = OpenFileMustExist | OpenFileNoReadOnlyBox;

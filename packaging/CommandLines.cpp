@@ -9,11 +9,6 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString staged(const char *prefix, const QString &name)
-{
-    return QLatin1Char(' ') + quoted(QLatin1String(prefix) + name);
-}
-
 } // namespace
 
 QString compressionSwitch(const QString &level)
@@ -28,17 +23,12 @@ QString compressionSwitch(const QString &level)
 QString firstCommandLine(const ArchiverInputs &in)
 {
     QString line = in.programFolder + QStringLiteral("\\zip.exe") + in.compression
-        + quoted(in.saveLocation + in.shortName + QStringLiteral(".pk3"))
-        + staged("C:\\LEVELSHOTS\\", in.levelshot)
-        + staged("C:\\MAPS\\", in.aas)
-        + staged("C:\\MAPS\\", in.bsp);
-    if (in.readmeInPackage)
-        line += staged("C:\\", in.readme);
-    line += staged("C:\\scripts\\", in.arena);
-    if (!in.shader1.isEmpty())
-        line += staged("C:\\scripts\\", in.shader1);
-    if (!in.shader2.isEmpty())
-        line += staged("C:\\scripts\\", in.shader2);
+        + quoted(in.saveLocation + in.shortName + QStringLiteral(".pk3"));
+    for (const StagedCopy &copy : in.staged) {
+        if (copy.slot == Slot::ReadmeFile && !in.readmeInPackage)
+            continue;
+        line += QLatin1Char(' ') + quoted(copy.path);
+    }
     return line;
 }
 

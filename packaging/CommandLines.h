@@ -1,11 +1,20 @@
 #pragma once
 
+#include "package/SlotFacts.h"
+
 #include <QString>
+#include <vector>
 
 namespace corvane {
 
 // The archiver switch for a compression level text: " -0 ", " " or " -9 ".
 QString compressionSwitch(const QString &level);
+
+// A staged copy as the archiver is given it: prefix + the slot's name.
+struct StagedCopy {
+    Slot slot;
+    QString path;
+};
 
 // Everything the two archiver command lines are made of.
 struct ArchiverInputs {
@@ -13,15 +22,9 @@ struct ArchiverInputs {
     QString compression;   // from compressionSwitch
     QString saveLocation;
     QString shortName;
-    QString levelshot;     // the slots' file names
-    QString aas;
-    QString bsp;
-    QString readme;
-    bool readmeInPackage = true;
-    QString arena;
-    QString shader1;       // empty: no shader
-    QString shader2;
-    QString readmePath;    // the readme's full path at its own place
+    std::vector<StagedCopy> staged; // in copy order
+    bool readmeInPackage = true;    // false: the staged readme is left off
+    QString readmePath;             // the readme's full path at its own place
 };
 
 // Creates the .pk3 from the staged copies.

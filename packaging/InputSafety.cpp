@@ -1,6 +1,6 @@
 #include "packaging/InputSafety.h"
 
-#include "widgets/Tag.h"
+#include "package/SlotFacts.h"
 
 #include <QLineEdit>
 
@@ -40,21 +40,14 @@ std::optional<QString> unsafeInputMessage(const PackageDescription &d)
                               "passed to the archiver. Please choose another folder.")
             .arg(d.SaveLocation->text());
     }
-    const struct {
-        const char *label;
-        QLineEdit *slot;
-    } named[] = {
-        {"Levelshot", d.files.Levelshot}, {"AAS file", d.files.AAS},     {"BSP File", d.files.BSP},
-        {"Readme file", d.files.ReadmeFile}, {"Arena File", d.files.ArenaFile},
-        {"first Shader file", d.files.Shader1}, {"second Shader file", d.files.Shader2},
-    };
-    for (const auto &entry : named) {
+    for (const Slot slot : archiverOrder) {
+        const QLineEdit *box = slotBox(d.files, slot);
         // The readme's own path is on the second command line as well.
-        const bool pathOnCommandLine = entry.slot == d.files.ReadmeFile && hasQuote(tagOf(entry.slot));
-        if (hasQuote(entry.slot->text()) || pathOnCommandLine) {
+        const bool pathOnCommandLine = slot == Slot::ReadmeFile && hasQuote(slotPath(box));
+        if (hasQuote(slotText(box)) || pathOnCommandLine) {
             return QStringLiteral("The %1 \"%2\" has a double quotation mark in its name or folder, which cannot "
                                   "be passed to the archiver. Please rename it and select it again.")
-                .arg(QLatin1String(entry.label), pathOnCommandLine ? tagOf(entry.slot) : entry.slot->text());
+                .arg(QLatin1String(factsOf(slot).label), pathOnCommandLine ? slotPath(box) : slotText(box));
         }
     }
     return std::nullopt;

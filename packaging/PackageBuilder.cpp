@@ -4,6 +4,7 @@
 
 #include "package/PreBuildCheck.h"
 #include "widgets/Tag.h"
+#include "package/SlotFacts.h"
 #include "packaging/CmpOptions.h"
 #include "packaging/CommandLines.h"
 #include "packaging/DirExists.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <array>
 #include <vector>
 
 namespace corvane {
@@ -29,19 +29,17 @@ const QString failureText = QStringLiteral(
     "Sorry, there was an error creating the file. Please fill in the feedback form at the address in the "
     "About box and we will try to help you.");
 
-enum Folder { Levelshots, Maps, Scripts, Root };
-
-struct StagingFolder {
-    QString testPath;   // as the existence test asks for it
-    QString createPath; // as it is made and removed
-    bool created = false;
+struct StagingMark {
+    const StagingFolder *folder;
+    bool created = false; // did not exist before this build
 };
 
 struct StagedSlot {
-    const char *label;
-    QLineEdit *slot;
-    const char *prefix;
-    Folder folder;
+    Slot slot;
+    QLineEdit *box;
+    QString target; // prefix + name
+
+    QString label() const { return QLatin1String(factsOf(slot).label); }
 };
 
 class Build {
@@ -67,32 +65,27 @@ private:
     void removeCreatedFolders();
     void failBuild(const QString &text);
     ArchiverInputs archiverInputs() const;
+    bool wasCreated(const StagingFolder *folder) const;
 
     Platform &m_platform;
     const SettingsStore &m_store;
     const PackageDescription &m_d;
-    std::array<StagingFolder, 3> m_folders{{
-        {QStringLiteral("c:\\levelshots\\"), QStringLiteral("C:\\levelshots"), false},
-        {QStringLiteral("c:\\maps\\"), QStringLiteral("C:\\maps"), false},
-        {QStringLiteral("c:\\scripts\\"), QStringLiteral("C:\\scripts"), false},
-    }};
-    QStringList m_staged; // copies this build made, in copy order
+    std::vector<StagingMark> m_folders;
+    std::vector<StagedSlot> m_staged; // copies this build made, in copy order
     QString m_compression;
 };
 
 std::vector<StagedSlot> Build::plannedCopies() const
 {
-    std::vector<StagedSlot> copies{
-        {"Levelshot", m_d.files.Levelshot, "C:\\LEVELSHOTS\\", Levelshots},
-        {"AAS file", m_d.files.AAS, "C:\\MAPS\\", Maps},
-        {"BSP File", m_d.files.BSP, "C:\\MAPS\\", Maps},
-        {"Readme file", m_d.files.ReadmeFile, "C:\\", Root},
-        {"Arena File", m_d.files.ArenaFile, "C:\\scripts\\", Scripts},
-    };
-    if (!m_d.files.Shader1->text().isEmpty())
-        copies.push_back({"first Shader file", m_d.files.Shader1, "C:\\scripts\\", Scripts});
-    if (!m_d.files.Shader2->text().isEmpty())
-        copies.push_back({"second Shader file", m_d.files.Shader2, "C:\\scripts\\", Scripts});
+    std::vector<StagedSlot> copies;
+    for (const Slot slot : archiverOrder) {
+        QLineEdit *box = slotBox(m_d.files, slot);
+        // The shaders are optional: an empty one is left out, untrimmed.
+        const bool optional = slot == Slot::Shader1 || slot == Slot::Shader2;
+        if (optional && slotText(box).isEmpty())
+            continue;
+        copies.push_back({slot, box, stagedPath(slot, slotText(box))});
+    }
     return copies;
 }
 
@@ -102,23 +95,21 @@ std::vector<StagedSlot> Build::plannedCopies() const
 bool Build::checkStagingPlaces(const std::vector<StagedSlot> &copies)
 {
     for (const StagedSlot &copy : copies) {
-        if (copy.slot->text().isEmpty()) {
+        if (slotText(copy.box).isEmpty()) {
             message(QStringLiteral("The %1 slot is empty, so there is nothing to copy into the package. "
                                    "Please select a %1 to add.")
-                        .arg(QLatin1String(copy.label)),
+                        .arg(copy.label()),
                     FlagsExclamation);
             return false;
         }
     }
     for (size_t i = 0; i < copies.size(); ++i) {
-        const QString target = QLatin1String(copies[i].prefix) + copies[i].slot->text();
+        const QString &target = copies[i].target;
         for (size_t j = 0; j < i; ++j) {
-            const QString other = QLatin1String(copies[j].prefix) + copies[j].slot->text();
-            if (target.compare(other, Qt::CaseInsensitive) == 0) {
+            if (target.compare(copies[j].target, Qt::CaseInsensitive) == 0) {
                 message(QStringLiteral("The %1 and the %2 would both be staged as \"%3\". Please select "
                                        "different files.")
-                            .arg(QLatin1String(copies[j].label), QLatin1String(copies[i].label),
-                                 m_platform.displayPath(target)),
+                            .arg(copies[j].label(), copies[i].label(), m_platform.displayPath(target)),
                         FlagsExclamation);
                 return false;
             }
@@ -127,7 +118,7 @@ bool Build::checkStagingPlaces(const std::vector<StagedSlot> &copies)
             message(QStringLiteral("The file \"%1\" is already in the staging folder, where the %2 \"%3\" must "
                                    "be copied. Corvane does not replace it; please move it away and press "
                                    "Create again.")
-                        .arg(m_platform.displayPath(target), QLatin1String(copies[i].label), copies[i].slot->text()),
+                        .arg(m_platform.displayPath(target), copies[i].label(), slotText(copies[i].box)),
                     FlagsExclamation);
             return false;
         }
@@ -137,14 +128,15 @@ bool Build::checkStagingPlaces(const std::vector<StagedSlot> &copies)
 
 bool Build::createFolders()
 {
-    for (StagingFolder &folder : m_folders) {
-        if (!folder.created)
+    for (StagingMark &mark : m_folders) {
+        if (!mark.created)
             continue;
+        const QString path = QLatin1String(mark.folder->createPath);
         QString error;
-        if (!m_platform.makeFolder(folder.createPath, &error)) {
-            folder.created = false;
+        if (!m_platform.makeFolder(path, &error)) {
+            mark.created = false;
             failBuild(QStringLiteral("The staging folder \"%1\" could not be created: %2.")
-                          .arg(m_platform.displayPath(folder.createPath), error));
+                          .arg(m_platform.displayPath(path), error));
             return false;
         }
     }
@@ -154,14 +146,13 @@ bool Build::createFolders()
 bool Build::stageFiles(const std::vector<StagedSlot> &copies)
 {
     for (const StagedSlot &copy : copies) {
-        const QString target = QLatin1String(copy.prefix) + copy.slot->text();
         QString error;
-        if (!m_platform.copyFile(tagOf(copy.slot), target, &error)) {
+        if (!m_platform.copyFile(slotPath(copy.box), copy.target, &error)) {
             failBuild(QStringLiteral("The %1 \"%2\" could not be copied to \"%3\": %4.")
-                          .arg(QLatin1String(copy.label), tagOf(copy.slot), m_platform.displayPath(target), error));
+                          .arg(copy.label(), slotPath(copy.box), m_platform.displayPath(copy.target), error));
             return false;
         }
-        m_staged << target;
+        m_staged.push_back(copy);
     }
     return true;
 }
@@ -175,16 +166,25 @@ void Build::failBuild(const QString &text)
 
 void Build::removeStaged()
 {
-    for (const QString &copy : std::as_const(m_staged))
-        m_platform.deleteFile(copy);
+    for (const StagedSlot &copy : std::as_const(m_staged))
+        m_platform.deleteFile(copy.target);
     m_staged.clear();
+}
+
+bool Build::wasCreated(const StagingFolder *folder) const
+{
+    for (const StagingMark &mark : m_folders) {
+        if (mark.folder == folder)
+            return mark.created;
+    }
+    return false;
 }
 
 void Build::removeCreatedFolders()
 {
-    for (const Folder folder : {Levelshots, Scripts, Maps}) {
-        if (m_folders[folder].created)
-            m_platform.removeEmptyFolder(m_folders[folder].createPath);
+    for (const StagingFolder *folder : folderRemovalOrder) {
+        if (wasCreated(folder))
+            m_platform.removeEmptyFolder(QLatin1String(folder->createPath));
     }
 }
 
@@ -195,15 +195,10 @@ ArchiverInputs Build::archiverInputs() const
     in.compression = m_compression;
     in.saveLocation = m_d.SaveLocation->text();
     in.shortName = m_d.ShortName->text();
-    in.levelshot = m_d.files.Levelshot->text();
-    in.aas = m_d.files.AAS->text();
-    in.bsp = m_d.files.BSP->text();
-    in.readme = m_d.files.ReadmeFile->text();
+    for (const StagedSlot &copy : m_staged)
+        in.staged.push_back({copy.slot, copy.target});
     in.readmeInPackage = m_d.ReadmePK3->isChecked();
-    in.arena = m_d.files.ArenaFile->text();
-    in.shader1 = m_d.files.Shader1->text();
-    in.shader2 = m_d.files.Shader2->text();
-    in.readmePath = tagOf(m_d.files.ReadmeFile);
+    in.readmePath = slotPath(m_d.files.ReadmeFile);
     return in;
 }
 
@@ -257,13 +252,14 @@ void Build::run()
     }
 
     // All names first, then all paths.
-    const std::array<QLineEdit *, 7> trimOrder{m_d.files.Levelshot, m_d.files.ReadmeFile, m_d.files.BSP,
-                                               m_d.files.AAS, m_d.files.ArenaFile, m_d.files.Shader1,
-                                               m_d.files.Shader2};
-    for (QLineEdit *slot : trimOrder)
-        slot->setText(trimBlanks(slot->text()));
-    for (QLineEdit *slot : trimOrder)
-        setTag(slot, trimBlanks(tagOf(slot)));
+    for (const Slot slot : trimmingOrder) {
+        QLineEdit *box = slotBox(m_d.files, slot);
+        setSlot(box, trimBlanks(slotText(box)), slotPath(box));
+    }
+    for (const Slot slot : trimmingOrder) {
+        QLineEdit *box = slotBox(m_d.files, slot);
+        setSlot(box, slotText(box), trimBlanks(slotPath(box)));
+    }
 
     if (m_d.chkAutosave->isChecked()) {
         // The store, not the menu captions, knows which slots are in use now.
@@ -276,8 +272,8 @@ void Build::run()
     m_platform.showModal(dialog);
     m_compression = compressionSwitch(tagOf(m_d.CreateButton));
 
-    for (StagingFolder &folder : m_folders)
-        folder.created = !DirExists(m_platform, folder.testPath);
+    for (const StagingFolder *folder : folderCreationOrder)
+        m_folders.push_back({folder, !DirExists(m_platform, QLatin1String(folder->testPath))});
 
     const std::vector<StagedSlot> copies = plannedCopies();
     if (!checkStagingPlaces(copies) || !createFolders() || !stageFiles(copies))

@@ -1,5 +1,6 @@
 #include "packaging/SizeEstimate.h"
 
+#include "package/SlotFacts.h"
 #include "platform/Platform.h"
 
 #include <QLabel>
@@ -53,20 +54,12 @@ QString leadingCharacters(const QString &text, int length)
 
 void estimateSizes(Platform &platform, const SizeLabels &labels, const FileSlots &files)
 {
-    struct Counted {
-        const QLineEdit *slot;
-        double factor;
-    };
-    const Counted counted[] = {
-        {files.ReadmeFile, 1.0}, {files.Levelshot, 0.7}, {files.AAS, 0.35},   {files.BSP, 0.25},
-        {files.ArenaFile, 0.95}, {files.Shader1, 0.4},   {files.Shader2, 0.4},
-    };
-
     double total = 0.0;
     double compressed = 0.0;
     bool anyFile = false;
-    for (const Counted &entry : counted) {
-        const QString path = slotPath(entry.slot);
+    for (const Slot slot : estimateOrder) {
+        const QString path = slotPath(slotBox(files, slot));
+        const double factor = factsOf(slot).estimateFactor;
         if (path.isEmpty())
             continue;
         const std::optional<qint64> length = platform.fileLength(path);
@@ -74,7 +67,7 @@ void estimateSizes(Platform &platform, const SizeLabels &labels, const FileSlots
             continue;
         anyFile = true;
         total = settled(total + static_cast<double>(*length));
-        compressed = settled(compressed + static_cast<double>(*length) * entry.factor);
+        compressed = settled(compressed + static_cast<double>(*length) * factor);
     }
 
     if (!anyFile) {

@@ -1,6 +1,6 @@
 #include "profiles/ProfileRecord.h"
 
-#include "widgets/Tag.h"
+#include "package/SlotFacts.h"
 #include "profiles/SettingsStore.h"
 
 #include <QLineEdit>
@@ -10,23 +10,6 @@ namespace corvane {
 namespace {
 
 const QString section = QStringLiteral("Profiles");
-
-struct SlotKeys {
-    const char *name;
-    const char *path;
-    QLineEdit *FileSlots::*slot;
-};
-
-// The fourteen file keys in the order every operation handles them.
-constexpr SlotKeys fileKeys[] = {
-    {"readme", "readmeP", &FileSlots::ReadmeFile},
-    {"levelshot", "levelshotP", &FileSlots::Levelshot},
-    {"BSP", "BSPP", &FileSlots::BSP},
-    {"AAS", "AASP", &FileSlots::AAS},
-    {"Arena", "ArenaP", &FileSlots::ArenaFile},
-    {"shader1", "shader1P", &FileSlots::Shader1},
-    {"shader2", "shader2P", &FileSlots::Shader2},
-};
 
 QString nameKey(const QString &key)
 {
@@ -48,10 +31,10 @@ QString defaultSlotName(int n)
 bool SaveProfile(const SettingsStore &store, const ProfileFields &fields, const QString &key)
 {
     SettingsEntries entries{{nameKey(key), fields.ShortName->text()}};
-    for (const SlotKeys &keys : fileKeys) {
-        const QLineEdit *slot = fields.files.*keys.slot;
-        entries.append({key + QLatin1String(keys.name), slot->text()});
-        entries.append({key + QLatin1String(keys.path), tagOf(slot)});
+    for (const Slot slot : profileOrder) {
+        const QLineEdit *box = slotBox(fields.files, slot);
+        entries.append({key + QLatin1String(factsOf(slot).profileName), slotText(box)});
+        entries.append({key + QLatin1String(factsOf(slot).profilePath), slotPath(box)});
     }
     return store.writeAll(section, entries);
 }
@@ -59,10 +42,10 @@ bool SaveProfile(const SettingsStore &store, const ProfileFields &fields, const 
 void LoadProfile(const SettingsStore &store, const ProfileFields &fields, const QString &key)
 {
     fields.ShortName->setText(store.read(section, nameKey(key), QString()));
-    for (const SlotKeys &keys : fileKeys) {
-        QLineEdit *slot = fields.files.*keys.slot;
-        slot->setText(store.read(section, key + QLatin1String(keys.name), QString()));
-        setTag(slot, store.read(section, key + QLatin1String(keys.path), QString()));
+    for (const Slot slot : profileOrder) {
+        setSlot(slotBox(fields.files, slot),
+                store.read(section, key + QLatin1String(factsOf(slot).profileName), QString()),
+                store.read(section, key + QLatin1String(factsOf(slot).profilePath), QString()));
     }
 }
 
@@ -70,9 +53,9 @@ bool ClearProfile(const SettingsStore &store, int n)
 {
     const QString key = slotKey(n);
     SettingsEntries entries{{nameKey(key), defaultSlotName(n)}};
-    for (const SlotKeys &keys : fileKeys) {
-        entries.append({key + QLatin1String(keys.name), QString()});
-        entries.append({key + QLatin1String(keys.path), QString()});
+    for (const Slot slot : profileOrder) {
+        entries.append({key + QLatin1String(factsOf(slot).profileName), QString()});
+        entries.append({key + QLatin1String(factsOf(slot).profilePath), QString()});
     }
     return store.writeAll(section, entries);
 }

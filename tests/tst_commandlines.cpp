@@ -9,6 +9,23 @@ Q_DECLARE_METATYPE(corvane::ArchiverInputs)
 
 namespace {
 
+// The staged copies of a build, in copy order; an empty shader is not staged.
+std::vector<StagedCopy> staged(const QString &shader1, const QString &shader2 = {})
+{
+    std::vector<StagedCopy> copies{
+        {Slot::Levelshot, stagedPath(Slot::Levelshot, "q3dm99.jpg")},
+        {Slot::AAS, stagedPath(Slot::AAS, "q3dm99.aas")},
+        {Slot::BSP, stagedPath(Slot::BSP, "q3dm99.bsp")},
+        {Slot::ReadmeFile, stagedPath(Slot::ReadmeFile, "q3dm99.txt")},
+        {Slot::ArenaFile, stagedPath(Slot::ArenaFile, "q3dm99.arena")},
+    };
+    if (!shader1.isEmpty())
+        copies.push_back({Slot::Shader1, stagedPath(Slot::Shader1, shader1)});
+    if (!shader2.isEmpty())
+        copies.push_back({Slot::Shader2, stagedPath(Slot::Shader2, shader2)});
+    return copies;
+}
+
 ArchiverInputs example()
 {
     ArchiverInputs in;
@@ -16,13 +33,8 @@ ArchiverInputs example()
     in.compression = compressionSwitch("2");
     in.saveLocation = "D:\\out\\";
     in.shortName = "q3dm99";
-    in.levelshot = "q3dm99.jpg";
-    in.aas = "q3dm99.aas";
-    in.bsp = "q3dm99.bsp";
-    in.readme = "q3dm99.txt";
+    in.staged = staged("q3dm99.shader");
     in.readmeInPackage = true;
-    in.arena = "q3dm99.arena";
-    in.shader1 = "q3dm99.shader";
     in.readmePath = "D:\\src\\q3dm99.txt";
     return in;
 }
@@ -78,7 +90,7 @@ void CommandLinesTest::firstLine_data()
                                 "\"C:\\scripts\\q3dm99.arena\" \"C:\\scripts\\q3dm99.shader\"";
 
     ArchiverInputs noShaders = example();
-    noShaders.shader1.clear();
+    noShaders.staged = staged({});
     noShaders.compression = corvane::compressionSwitch("1");
     QTest::newRow("no shaders, default level") << noShaders
                              << "C:\\Tools\\Packager\\zip.exe \"D:\\out\\q3dm99.pk3\" \"C:\\LEVELSHOTS\\q3dm99.jpg\" "
@@ -86,8 +98,7 @@ void CommandLinesTest::firstLine_data()
                                 "\"C:\\scripts\\q3dm99.arena\"";
 
     ArchiverInputs secondShaderOnly = example();
-    secondShaderOnly.shader1.clear();
-    secondShaderOnly.shader2 = "sky.shader";
+    secondShaderOnly.staged = staged({}, "sky.shader");
     QTest::newRow("second shader only") << secondShaderOnly
                              << "C:\\Tools\\Packager\\zip.exe -9 \"D:\\out\\q3dm99.pk3\" \"C:\\LEVELSHOTS\\q3dm99.jpg\" "
                                 "\"C:\\MAPS\\q3dm99.aas\" \"C:\\MAPS\\q3dm99.bsp\" \"C:\\q3dm99.txt\" "
