@@ -30,6 +30,7 @@ public:
         m_clock.start();
     }
     bool started() const override { return m_inner->started(); }
+    QString startError() const override { return m_inner->startError(); }
     qint64 taskId() const override { return m_inner->taskId(); }
     ProcessOutcome waitForEnd(const QString &busyText) override
     {

@@ -222,7 +222,8 @@ bool Build::runArchiver(const QString &commandLine, const QString &archiveName, 
 {
     auto process = m_platform.launch(commandLine, WindowStyle::NormalFocus);
     if (!process->started()) {
-        message(failureText, FlagsExclamation, failureTitle, failureDetails(process->waitForEnd({}), commandLine));
+        const ProcessOutcome notStarted{false, false, -1, process->startError()};
+        message(failureText, FlagsExclamation, failureTitle, failureDetails(notStarted, commandLine));
         return false;
     }
     if (askToWait)

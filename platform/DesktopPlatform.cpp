@@ -103,9 +103,9 @@ QString DesktopPlatform::displayPath(const QString &path) const
     return m_files.displayPath(path);
 }
 
-std::unique_ptr<LaunchedProcess> DesktopPlatform::launch(const QString &commandLine, WindowStyle)
+std::unique_ptr<LaunchedProcess> DesktopPlatform::launch(const QString &commandLine, WindowStyle style)
 {
-    return launchCommandLine(commandLine, m_files.paths());
+    return launchCommandLine(commandLine, m_files.paths(), style);
 }
 
 int DesktopPlatform::messageBox(const QString &text, int flags, const QString &title, const QString &details)

@@ -57,6 +57,8 @@ class LaunchedProcess {
 public:
     virtual ~LaunchedProcess() = default;
     virtual bool started() const = 0;
+    // Why it did not start; empty when it did.
+    virtual QString startError() const = 0;
     // Non-zero when the start created a task; 0 when nothing was started.
     virtual qint64 taskId() const = 0;
     // Blocks the caller (but not the user interface) until the program ends.

@@ -1,19 +1,17 @@
 #include "platform/ProcessLauncher.h"
 
-#include "platform/Product.h"
-
 #include "platform/CommandLine.h"
+#include "platform/ProcessWait.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProgressDialog>
-#include <QTimer>
 #include <QUrl>
-#include <QWindow>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace corvane {
 
@@ -34,68 +32,52 @@ bool isProgram(const QString &program)
 
 class NoProcess : public LaunchedProcess {
 public:
+    explicit NoProcess(QString reason) : m_reason(std::move(reason)) {}
     bool started() const override { return false; }
+    QString startError() const override { return m_reason; }
     qint64 taskId() const override { return 0; }
     ProcessOutcome waitForEnd(const QString &) override { return {}; }
+
+private:
+    QString m_reason;
 };
 
 // The browser opener reports at once; there is nothing to wait for.
 class OpenedPage : public LaunchedProcess {
 public:
     bool started() const override { return true; }
+    QString startError() const override { return {}; }
     qint64 taskId() const override { return 1; }
     ProcessOutcome waitForEnd(const QString &) override { return {true, true, 0, QString()}; }
 };
 
-// While the builder waits, the windows behind it take no input and cannot be
-// closed, as behind any modal window; only the progress window stays live.
-class InputBlocker : public QObject {
-public:
-    explicit InputBlocker(const std::unique_ptr<QProgressDialog> &progress) : m_progress(progress)
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::Close:
-            break;
-        default:
-            return false;
-        }
-        if (auto *window = qobject_cast<QWindow *>(watched))
-            return !(m_progress && m_progress->windowHandle() == window);
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && m_progress && (widget == m_progress.get() || m_progress->isAncestorOf(widget)))
-            return false;
-        return widget != nullptr;
-    }
-
-private:
-    const std::unique_ptr<QProgressDialog> &m_progress;
-};
+void applyWindowStyle(QProcess &process, WindowStyle style)
+{
+#ifdef Q_OS_WIN
+    process.setCreateProcessArgumentsModifier([style](QProcess::CreateProcessArguments *arguments) {
+        arguments->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        arguments->startupInfo->wShowWindow = style == WindowStyle::Hidden ? SW_HIDE : SW_SHOWNORMAL;
+    });
+#else
+    // A program started here has no window of its own to show or hide.
+    Q_UNUSED(process);
+    Q_UNUSED(style);
+#endif
+}
 
 class RunningProcess : public LaunchedProcess {
 public:
-    RunningProcess(const QString &program, const QStringList &arguments, const QString &workingFolder)
+    RunningProcess(const QString &program, const QStringList &arguments, const QString &workingFolder,
+                   WindowStyle style)
     {
+        applyWindowStyle(m_process, style);
         m_process.setProgram(program);
         m_process.setArguments(arguments);
         m_process.setWorkingDirectory(workingFolder);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.setInputChannelMode(QProcess::ManagedInputChannel);
         m_process.start();
-        m_started = m_process.waitForStarted(10000);
+        m_started = m_process.waitForStarted(static_cast<int>(processStartTimeout.count()));
         if (!m_started)
             m_output = m_process.errorString();
         else
@@ -109,35 +91,14 @@ public:
     }
 
     bool started() const override { return m_started; }
+    QString startError() const override { return m_started ? QString() : m_output; }
     qint64 taskId() const override { return m_started ? m_process.processId() : 0; }
 
     ProcessOutcome waitForEnd(const QString &busyText) override
     {
         if (!m_started)
             return {false, false, -1, m_output};
-        if (m_process.state() != QProcess::NotRunning) {
-            QEventLoop loop;
-            QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
-            // A progress window only when the wait lasts longer than a moment.
-            std::unique_ptr<QProgressDialog> progress;
-            QTimer showLater;
-            showLater.setSingleShot(true);
-            QObject::connect(&showLater, &QTimer::timeout, &loop, [&] {
-                progress = std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0,
-                                                             QApplication::activeWindow());
-                progress->setWindowTitle(productName());
-                progress->setWindowModality(Qt::ApplicationModal);
-                QObject::connect(progress.get(), &QProgressDialog::canceled, &m_process, &QProcess::kill);
-                progress->show();
-            });
-            if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-                showLater.start(500);
-            InputBlocker blocker(progress);
-            QApplication::setOverrideCursor(Qt::BusyCursor);
-            if (m_process.state() != QProcess::NotRunning)
-                loop.exec();
-            QApplication::restoreOverrideCursor();
-        }
+        waitWithProgress(m_process, busyText);
         m_output += QString::fromLocal8Bit(m_process.readAll());
         return {true, m_process.exitStatus() == QProcess::NormalExit, m_process.exitCode(), m_output};
     }
@@ -162,18 +123,18 @@ bool isPageOpener(const QString &commandLine, QString *address)
 
 } // namespace
 
-std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, const DrivePaths &paths)
+std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, const DrivePaths &paths, WindowStyle style)
 {
     QString address;
     if (isPageOpener(commandLine, &address)) {
         if (!address.isEmpty() && QDesktopServices::openUrl(QUrl::fromUserInput(address)))
             return std::make_unique<OpenedPage>();
-        return std::make_unique<NoProcess>();
+        return std::make_unique<NoProcess>(QStringLiteral("The web page could not be opened."));
     }
 
     const auto split = splitCommandLine(commandLine, isProgram);
     if (!split)
-        return std::make_unique<NoProcess>();
+        return std::make_unique<NoProcess>(QStringLiteral("No program was found at the start of the command line."));
 
     QStringList arguments;
     for (const QString &argument : split->arguments) {
@@ -188,7 +149,7 @@ std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, c
     QDir().mkpath(root);
     // The program is found here, not from inside the working folder.
     const QString program = QFileInfo(nativeProgramPath(split->program)).absoluteFilePath();
-    return std::make_unique<RunningProcess>(program, arguments, root);
+    return std::make_unique<RunningProcess>(program, arguments, root, style);
 }
 
 } // namespace corvane

@@ -16,6 +16,7 @@ public:
     FakeProcess(ProcessOutcome outcome, QStringList &calls, QString commandLine)
         : m_outcome(std::move(outcome)), m_calls(calls), m_commandLine(std::move(commandLine)) {}
     bool started() const override { return m_outcome.started; }
+    QString startError() const override { return m_outcome.started ? QString() : m_outcome.output; }
     qint64 taskId() const override { return m_outcome.started ? 4242 : 0; }
     ProcessOutcome waitForEnd(const QString &busyText) override
     {
