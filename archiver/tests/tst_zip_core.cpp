@@ -3,6 +3,7 @@
 #include "zip_deflate.h"
 #include "zip_limits.h"
 #include "zip_options.h"
+#include "zip_plan.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
@@ -267,6 +268,40 @@ void testJoinedStreams()
            "incompressible data is left to be stored");
 }
 
+// Each plan written as text: "k0" keeps old entry 0, "n1" adds new file 1,
+// "r1" adds new file 1 in the place of the old entry it replaces.
+std::string planText(const std::vector<std::string>& oldNames, const std::vector<std::string>& newNames)
+{
+    std::string text;
+    for (const PlanStep& step : planEntries(oldNames, newNames)) {
+        if (!text.empty())
+            text += ' ';
+        text += step.kind == PlanStep::Kind::keepOld ? 'k' : step.replacing ? 'r' : 'n';
+        text += std::to_string(step.index);
+    }
+    return text;
+}
+
+void testPlan()
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> oldNames;
+        std::vector<std::string> newNames;
+        const char* plan;
+    } rows[] = {
+        {"new archive", {}, {"maps/a.bsp", "a.txt"}, "n0 n1"},
+        {"nothing replaced", {"x", "y"}, {"z"}, "k0 k1 n0"},
+        {"replaced where it stands", {"x", "maps/a.bsp", "y"}, {"a.txt", "maps/a.bsp"}, "k0 r1 k2 n0"},
+        {"every entry replaced", {"b", "a"}, {"a", "b"}, "r1 r0"},
+        {"old duplicate dropped with the first", {"a", "x", "a"}, {"a"}, "r0 k1"},
+        {"names compared exactly", {"Maps/A.bsp"}, {"maps/a.bsp"}, "k0 n0"},
+        {"empty archive gains nothing", {"x"}, {}, "k0"},
+    };
+    for (const auto& row : rows)
+        expectEqual(planText(row.oldNames, row.newNames), std::string(row.plan), std::string("plan: ") + row.what);
+}
+
 } // namespace
 
 int main()
@@ -277,6 +312,7 @@ int main()
     testPercentAndUtf8();
     testLimits();
     testJoinedStreams();
+    testPlan();
     if (g_failures == 0)
         std::printf("all zip core checks passed\n");
     return g_failures == 0 ? 0 : 1;

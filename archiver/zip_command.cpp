@@ -1,0 +1,115 @@
+#include "zip_command.h"
+
+#include "zip_archive_writer.h"
+#include "zip_compress.h"
+#include "zip_deflate.h"
+#include "zip_failure.h"
+#include "zip_limits.h"
+#include "zip_old_archive.h"
+#include "zip_plan.h"
+#include "zip_sources.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace corvane::zip {
+
+namespace {
+
+int runChecked(const Options& options)
+{
+    if (options.help) {
+        std::fputs(usageText().c_str(), stdout);
+        return exitcode::ok;
+    }
+    if (options.files.empty())
+        throw Failure(exitcode::nothingToDo, "Nothing to do! (" + options.archive + ")");
+
+    OldArchive old;
+    readOldArchive(options.archive, old);
+    std::vector<Source> sources = collectSources(options, old);
+    if (sources.empty())
+        throw Failure(exitcode::nothingToDo, "Nothing to do! (" + options.archive + ")");
+
+    std::vector<std::string> oldNames;
+    for (const OldEntry& entry : old.entries)
+        oldNames.push_back(entry.name);
+    std::vector<std::string> newNames;
+    for (const Source& source : sources)
+        newNames.push_back(source.name);
+    const std::vector<PlanStep> steps = planEntries(oldNames, newNames);
+
+    // One job per new file, indexed like the sources.
+    std::vector<Job> jobs(sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        jobs[i].source = &sources[i];
+        os::FileInfo status;
+        std::string error;
+        if (os::inspect(sources[i].path, status, error) == os::Found::yes && status.regular)
+            jobs[i].cost = 2 * status.size;
+    }
+    for (const PlanStep& step : steps) {
+        if (step.kind == PlanStep::Kind::keepOld)
+            checkCarriable(old.entries[step.index], options.archive);
+        else if (step.replacing)
+            sources[step.index].replacing = true;
+    }
+    if (std::string limit = checkEntryCount(steps.size()); !limit.empty())
+        throw Failure(exitcode::tooBig, options.archive + ": " + limit);
+    for (const Job& job : jobs)
+        if (std::string limit = checkFileSize(job.cost / 2); !limit.empty())
+            throw Failure(exitcode::tooBig, job.source->path + ": " + limit);
+
+    os::installStopHandlers();
+    os::TemporaryFile temporary(options.archive);
+    const int zipLevel = options.level.value_or(6);
+    {
+        ArchiveWriter writer(temporary.path(), options.archive);
+        Compressors compressors(jobs, libdeflateLevel(options.level));
+        for (const PlanStep& step : steps) {
+            if (step.kind == PlanStep::Kind::keepOld) {
+                writer.copyOld(old.file, old.entries[step.index], options.archive);
+                continue;
+            }
+            Job& job = compressors.await(step.index);
+            if (job.errorCode != 0)
+                throw Failure(job.errorCode, job.error);
+            writer.addNew(job, zipLevel);
+            if (!options.quiet) {
+                const char* verb = job.source->replacing ? "updating: " : "  adding: ";
+                if (job.deflated)
+                    std::printf("%s%s (deflated %d%%)\n", verb, job.source->name.c_str(),
+                                percentSaved(job.size, job.packed.size()));
+                else
+                    std::printf("%s%s (stored 0%%)\n", verb, job.source->name.c_str());
+                std::fflush(stdout);
+            }
+            compressors.release(step.index);
+        }
+        writer.close(old.comment);
+    }
+    old.close();
+    const std::uint32_t mode = old.exists ? (old.status.mode & 07777) : os::newFileMode();
+    temporary.commit(options.archive, mode);
+    return exitcode::ok;
+}
+
+} // namespace
+
+int run(const Options& options)
+{
+    try {
+        return runChecked(options);
+    } catch (const Failure& failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "zip error: %s\n", failure.what());
+        return failure.code;
+    } catch (const std::bad_alloc&) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "zip error: Out of memory\n");
+        return exitcode::outOfMemory;
+    }
+}
+
+} // namespace corvane::zip

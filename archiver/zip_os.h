@@ -1,0 +1,77 @@
+// Everything the archiver asks of the operating system. One implementation
+// per system; the rest of the archiver is plain C++ and minizip.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace corvane::zip::os {
+
+struct FileInfo {
+    bool regular = false;
+    bool directory = false;
+    std::uint64_t size = 0;
+    std::time_t modified = 0;
+    std::uint32_t mode = 0; // Unix type and permission bits
+    bool ownerWritable = true;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    bool sameFile(const FileInfo& other) const { return device == other.device && inode == other.inode; }
+};
+
+enum class Found { yes, missing, failed };
+
+// The file's facts, following links; on failure `error` says why.
+Found inspect(const std::string& path, FileInfo& info, std::string& error);
+// Whether the file can be opened for reading; otherwise `error` says why.
+bool readable(const std::string& path, std::string& error);
+
+// A file opened for reading; throws Failure when it cannot be opened.
+class InputFile {
+public:
+    explicit InputFile(const std::string& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    FileInfo info() const;
+    // Up to `size` bytes; 0 at the end. Throws Failure on a read error.
+    std::size_t read(void* buffer, std::size_t size);
+
+private:
+    std::string m_path;
+    int m_handle = -1;
+};
+
+// The file the new archive is written to, beside the archive it replaces;
+// removed when the program is stopped or the run fails.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& besidePath);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // Flushes to disk and puts the file in place of target in one step.
+    void commit(const std::string& target, std::uint32_t mode);
+
+private:
+    std::string m_path;
+    bool m_kept = false;
+};
+
+// From now on an interrupt or termination removes the temporary file and
+// ends the program with the "interrupted" exit code.
+void installStopHandlers();
+// The permission bits a newly created file gets.
+std::uint32_t newFileMode();
+// Local broken-down time; false when the time cannot be converted.
+bool localTime(std::time_t time, std::tm& local);
+// The text of the system's last error.
+std::string lastErrorText();
+
+} // namespace corvane::zip::os
