@@ -1,17 +1,16 @@
 #include "about/Aboutbox.h"
 
+#include "about/ProjectAddresses.h"
+#include "about/WebLaunch.h"
+#include "platform/Platform.h"
 #include "platform/Product.h"
-
+#include "widgets/CaptionFit.h"
 #include "widgets/Controls.h"
 #include "widgets/DialogParts.h"
 #include "widgets/LinkLabel.h"
-#include "about/ProjectAddresses.h"
-#include "about/WebLaunch.h"
-#include "widgets/CaptionFit.h"
 #include "widgets/Resources.h"
-#include "widgets/WindowPlacement.h"
-#include "platform/Platform.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>

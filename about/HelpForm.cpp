@@ -1,13 +1,13 @@
 #include "about/HelpForm.h"
 
+#include "about/ProjectAddresses.h"
+#include "platform/Platform.h"
+#include "widgets/CaptionFit.h"
 #include "widgets/Controls.h"
 #include "widgets/DialogParts.h"
-#include "about/ProjectAddresses.h"
-#include "widgets/CaptionFit.h"
 #include "widgets/Resources.h"
-#include "widgets/WindowPlacement.h"
-#include "platform/Platform.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -15,8 +15,9 @@
 namespace corvane {
 
 HelpForm::HelpForm(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     loadResources();
     setObjectName(QStringLiteral("HelpForm"));
@@ -27,7 +28,8 @@ HelpForm::HelpForm(QWidget *parent)
     Label1 = wrappedLabel(this, "Label1",
                           QStringLiteral("Version 0.6 is a pre-release, and does not contain all the features to be "
                                          "implemented. If you are a mapper and have any suggestions for features, "
-                                         "please visit our website (Help -> Online) and fill out the contact form"), twipsRect(120, 120, 3255, 975));
+                                         "please visit our website (Help -> Online) and fill out the contact form"),
+                          twipsRect(120, 120, 3255, 975));
     fitCaption(Label1);
     Label2 = wrappedLabel(this, "Label2", feedbackPrompt(), twipsRect(345, 1695, 2685, 405));
     fitFeedbackLines(Label2);

@@ -3,21 +3,21 @@
 #include "about/Aboutbox.h"
 #include "about/HelpForm.h"
 #include "about/WebLaunch.h"
-#include "widgets/CaptionFit.h"
-#include "widgets/Controls.h"
-#include "widgets/Resources.h"
-#include "widgets/WrappedOptionButton.h"
 #include "package/ExtraFilesTree.h"
 #include "package/SlotFacts.h"
 #include "package/SlotPickers.h"
-#include "widgets/Tag.h"
 #include "packaging/DirExists.h"
 #include "packaging/PackageBuilder.h"
 #include "packaging/SaveLocationPicker.h"
 #include "packaging/SizeEstimate.h"
 #include "platform/Platform.h"
-#include "widgets/Twips.h"
 #include "profiles/ProfileMenu.h"
+#include "widgets/CaptionFit.h"
+#include "widgets/Controls.h"
+#include "widgets/Resources.h"
+#include "widgets/Tag.h"
+#include "widgets/Twips.h"
+#include "widgets/WrappedOptionButton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+
 #include <iterator>
 
 namespace corvane {
@@ -133,7 +134,8 @@ void Form1::buildMainFiles()
             this->*row.label = text;
         }
         box->setAccessibleName(row.label ? caption : caption + QStringLiteral(" (second)"));
-        QPushButton *chooser = pushButton(Frame1, row.buttonName, QStringLiteral("..."), twipsRect(3360, row.top + 24, 255, 240));
+        QPushButton *chooser =
+            pushButton(Frame1, row.buttonName, QStringLiteral("..."), twipsRect(3360, row.top + 24, 255, 240));
         chooser->setAccessibleName(QStringLiteral("Choose ") + box->accessibleName());
         this->*row.button = chooser;
     }

@@ -1,5 +1,5 @@
-#include "zip_options.h"
 #include "zip_command.h"
+#include "zip_options.h"
 
 #include <cstdio>
 #include <string>

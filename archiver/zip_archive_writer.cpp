@@ -53,7 +53,8 @@ tm_zip dosTime(std::time_t modified)
 
 } // namespace
 
-ArchiveWriter::ArchiveWriter(const std::string& path, const std::string& archiveName) : m_archiveName(archiveName)
+ArchiveWriter::ArchiveWriter(const std::string& path, const std::string& archiveName)
+    : m_archiveName(archiveName)
 {
     m_file = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     if (!m_file)
@@ -80,8 +81,7 @@ void ArchiveWriter::addNew(const Job& job, int zipLevel)
     zip_fileinfo info{};
     info.tmz_date = dosTime(job.status.modified);
     info.external_fa = (static_cast<uLong>(job.status.mode) << 16) |
-                       (job.status.ownerWritable ? 0 : msdosReadOnly) |
-                       (source.directory ? msdosDirectory : 0);
+        (job.status.ownerWritable ? 0 : msdosReadOnly) | (source.directory ? msdosDirectory : 0);
     const uLong flags = needsUtf8Flag(source.name) ? flagUtf8Name : 0;
     // The level only sets the "maximum/fast" hint bits, as Info-ZIP does.
     const int method = deflated ? Z_DEFLATED : 0;
@@ -134,14 +134,12 @@ void ArchiveWriter::copyOld(unzFile old, const OldEntry& entry, const std::strin
     // descriptor flag from the old archive would no longer be true. The
     // level hint bits are carried in the flags, hence level 0.
     const uLong flags = entry.info.flag & ~flagDataDescriptor;
-    check(zipOpenNewFileInZip4(m_file, entry.name.c_str(), &info,
-                               localExtra.empty() ? nullptr : localExtra.data(),
-                               static_cast<uInt>(localExtra.size()),
-                               centralExtra.empty() ? nullptr : centralExtra.data(),
-                               static_cast<uInt>(centralExtra.size()),
-                               entry.comment.empty() ? nullptr : entry.comment.c_str(),
-                               static_cast<int>(entry.info.compression_method), 0, 1, -MAX_WBITS,
-                               DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, entry.info.version, flags));
+    check(zipOpenNewFileInZip4(
+        m_file, entry.name.c_str(), &info, localExtra.empty() ? nullptr : localExtra.data(),
+        static_cast<uInt>(localExtra.size()), centralExtra.empty() ? nullptr : centralExtra.data(),
+        static_cast<uInt>(centralExtra.size()), entry.comment.empty() ? nullptr : entry.comment.c_str(),
+        static_cast<int>(entry.info.compression_method), 0, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+        nullptr, 0, entry.info.version, flags));
     std::vector<char> buffer(copyBufferBytes);
     std::uint64_t copied = 0;
     for (;;) {
@@ -189,8 +187,8 @@ void ArchiveWriter::write(const void* data, std::size_t size)
 void ArchiveWriter::check(int status)
 {
     if (status != ZIP_OK)
-        throw Failure(exitcode::cannotWrite, "Output file write failure (write error on zip file " +
-                                                 m_archiveName + ")");
+        throw Failure(exitcode::cannotWrite,
+                      "Output file write failure (write error on zip file " + m_archiveName + ")");
 }
 
 } // namespace corvane::zip

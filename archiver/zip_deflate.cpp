@@ -103,7 +103,8 @@ unsigned pieceCount(std::size_t size, int level, unsigned cores)
     if (level < slowLevel || cores < 2)
         return 1;
     const std::size_t bySize = size / minimumPiece;
-    return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>({cores, maximumPieces, bySize})));
+    return static_cast<unsigned>(
+        std::max<std::size_t>(1, std::min<std::size_t>({cores, maximumPieces, bySize})));
 }
 
 std::vector<unsigned char> deflateData(const unsigned char* data, std::size_t size, int level,
@@ -118,7 +119,8 @@ std::vector<unsigned char> deflateData(const unsigned char* data, std::size_t si
         const auto work = [&](unsigned index, libdeflate_compressor* own) {
             const std::size_t begin = index * step;
             const std::size_t length = index + 1 == pieces ? size - begin : step;
-            parts[index] = compressPiece(own, data + begin, length, libdeflate_deflate_compress_bound(own, length));
+            parts[index] =
+                compressPiece(own, data + begin, length, libdeflate_deflate_compress_bound(own, length));
             joinable[index] = index + 1 == pieces ? !parts[index].empty() : makeJoinable(parts[index]);
         };
         std::vector<Compressor> helpers;

@@ -7,7 +7,7 @@ constexpr std::uint64_t localHeaderBytes = 30;
 constexpr std::uint64_t centralHeaderBytes = 46;
 constexpr std::uint64_t endRecordBytes = 22;
 constexpr std::uint64_t fourGiB = std::uint64_t{1} << 32;
-}
+} // namespace
 
 std::string checkFileSize(std::uint64_t size)
 {
@@ -20,7 +20,7 @@ std::string checkEntryCount(std::uint64_t count)
 {
     if (count > maxEntries)
         return "more than " + std::to_string(maxEntries) + " entries (" + std::to_string(count) +
-               "); the game cannot read the archive";
+            "); the game cannot read the archive";
     return {};
 }
 

@@ -63,10 +63,10 @@ void checkCarriable(const OldEntry& entry, const std::string& archive)
         throw Failure(exitcode::badArchive,
                       "entry " + entry.name + " of " + archive + " is encrypted; the game cannot read it");
     if (entry.info.compression_method != 0 && entry.info.compression_method != Z_DEFLATED)
-        throw Failure(exitcode::badArchive, "entry " + entry.name + " of " + archive +
-                                                " uses compression method " +
-                                                std::to_string(entry.info.compression_method) +
-                                                "; the game reads only stored and deflated entries");
+        throw Failure(exitcode::badArchive,
+                      "entry " + entry.name + " of " + archive + " uses compression method " +
+                          std::to_string(entry.info.compression_method) +
+                          "; the game reads only stored and deflated entries");
 }
 
 std::vector<char> withoutZip64(std::vector<char> extra)

@@ -111,7 +111,8 @@ NameResult entryName(std::string_view path, bool junkPaths)
     }
     for (const std::string_view part : parts) {
         if (part == "." || part == "..") {
-            result.error = "'" + std::string(part) + "' is not allowed in an entry name: " + std::string(path);
+            result.error =
+                "'" + std::string(part) + "' is not allowed in an entry name: " + std::string(path);
             return result;
         }
         if (!result.name.empty())

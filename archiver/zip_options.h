@@ -13,7 +13,7 @@ namespace corvane::zip {
 // launcher and anyone reading a log can treat both programs alike.
 namespace exitcode {
 constexpr int ok = 0;
-constexpr int badArchive = 2;    // the existing archive is not a zip we can read
+constexpr int badArchive = 2; // the existing archive is not a zip we can read
 constexpr int outOfMemory = 4;
 constexpr int tooBig = 6;        // a size or count the game's zip reader cannot hold
 constexpr int interrupted = 9;   // stopped by a signal; the old archive is untouched
@@ -21,7 +21,7 @@ constexpr int nothingToDo = 12;  // no files named
 constexpr int cannotWrite = 15;  // the archive (or its temporary) cannot be created or written
 constexpr int badArguments = 16; // unknown switch, unusable entry name, repeated name
 constexpr int cannotRead = 18;   // a named file is missing or unreadable
-}
+} // namespace exitcode
 
 struct Options {
     // Info-ZIP level 0..9; unset means the default (libdeflate level 6).

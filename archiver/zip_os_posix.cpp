@@ -1,7 +1,6 @@
-#include "zip_os.h"
-
 #include "zip_failure.h"
 #include "zip_options.h"
+#include "zip_os.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,10 +46,7 @@ FileInfo infoOf(const struct stat& status)
 
 } // namespace
 
-std::string lastErrorText()
-{
-    return std::strerror(errno);
-}
+std::string lastErrorText() { return std::strerror(errno); }
 
 Found inspect(const std::string& path, FileInfo& info, std::string& error)
 {
@@ -78,7 +74,8 @@ InputFile::InputFile(const std::string& path) : m_path(path)
 {
     m_handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_handle < 0)
-        throw Failure(exitcode::cannotRead, "Could not open for reading: " + path + " (" + lastErrorText() + ")");
+        throw Failure(exitcode::cannotRead,
+                      "Could not open for reading: " + path + " (" + lastErrorText() + ")");
 }
 
 InputFile::~InputFile()
@@ -165,9 +162,6 @@ std::uint32_t newFileMode()
     return static_cast<std::uint32_t>(0666 & ~mask);
 }
 
-bool localTime(std::time_t time, std::tm& local)
-{
-    return ::localtime_r(&time, &local) != nullptr;
-}
+bool localTime(std::time_t time, std::tm& local) { return ::localtime_r(&time, &local) != nullptr; }
 
 } // namespace corvane::zip::os

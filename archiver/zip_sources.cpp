@@ -53,7 +53,8 @@ std::vector<Source> collectSources(const Options& options, const OldArchive& old
                          "                      second full name: %s\n"
                          "                     name in zip file repeated: %s\n",
                          first.path.c_str(), source.path.c_str(), source.name.c_str());
-            throw Failure(exitcode::badArguments, "Invalid command arguments (cannot repeat names in zip file)");
+            throw Failure(exitcode::badArguments,
+                          "Invalid command arguments (cannot repeat names in zip file)");
         }
         sources.push_back(std::move(source));
     }

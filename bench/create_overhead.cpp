@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -25,7 +26,9 @@ namespace {
 // Counts the time each archiver run takes, from its start to its end.
 class TimedProcess : public LaunchedProcess {
 public:
-    TimedProcess(std::unique_ptr<LaunchedProcess> inner, qint64 &total) : m_inner(std::move(inner)), m_total(total)
+    TimedProcess(std::unique_ptr<LaunchedProcess> inner, qint64 &total)
+        : m_inner(std::move(inner))
+        , m_total(total)
     {
         m_clock.start();
     }
@@ -130,7 +133,8 @@ int main(int argc, char *argv[])
         form.CreateButton_Click();
         const double total = clock.nsecsElapsed() / 1e9;
         if (platform.messages.value(1) != QLatin1String("The operation seems to have been a success.")) {
-            std::fprintf(stderr, "Create did not succeed: %s\n", qPrintable(platform.messages.join(QLatin1String(" / "))));
+            std::fprintf(stderr, "Create did not succeed: %s\n",
+                         qPrintable(platform.messages.join(QLatin1String(" / "))));
             return 1;
         }
         const double archiver = platform.archiverNanoseconds / 1e9;
@@ -142,8 +146,8 @@ int main(int argc, char *argv[])
     const double archiver = median(archivers);
     std::printf("| Create at level \"2\", .pk3 in a .zip | seconds | archiver's own | builder overhead | overhead "
                 "vs archiver |\n|---|---:|---:|---:|---:|\n");
-    std::printf("| median of %d | %.3f | %.3f | %.3f | %.1f %% |\n", rounds,
-                median(totals), archiver, overhead, 100.0 * overhead / archiver);
+    std::printf("| median of %d | %.3f | %.3f | %.3f | %.1f %% |\n", rounds, median(totals), archiver, overhead,
+                100.0 * overhead / archiver);
     std::printf("- Create overhead <= 10 %% of the archiver's time: %s\n",
                 overhead <= 0.10 * archiver ? "met" : "NOT met");
     return 0;

@@ -3,8 +3,8 @@
 #include "widgets/CaptionFit.h"
 
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 namespace corvane {

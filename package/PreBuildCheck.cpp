@@ -27,7 +27,8 @@ std::optional<QString> preBuildCheck(const PackageDescription &description, Chec
     if (rules == CheckRules::Build && isEmpty(description.SaveLocation))
         return enterMessage(QStringLiteral("Save Location"));
     if (isEmpty(description.files.BSP))
-        return QStringLiteral("Please select a ") + QLatin1String(factsOf(Slot::BSP).label) + QStringLiteral(" to add.");
+        return QStringLiteral("Please select a ") + QLatin1String(factsOf(Slot::BSP).label)
+            + QStringLiteral(" to add.");
     if (isEmpty(description.files.ArenaFile))
         return QStringLiteral("Please select an ") + QLatin1String(factsOf(Slot::ArenaFile).label)
             + QStringLiteral(" to add.");

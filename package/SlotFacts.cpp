@@ -20,8 +20,8 @@ namespace {
 
 // In the order of the Slot enumeration.
 const SlotFacts slotFacts[] = {
-    {Slot::Levelshot, &FileSlots::Levelshot, "Levelshot", "Levelshot:", "Levelshot", &LevelshotsFolder,
-     "levelshot", "levelshotP", 0.7, &LevelshotPick},
+    {Slot::Levelshot, &FileSlots::Levelshot, "Levelshot", "Levelshot:", "Levelshot", &LevelshotsFolder, "levelshot",
+     "levelshotP", 0.7, &LevelshotPick},
     {Slot::AAS, &FileSlots::AAS, "AAS", "AAS file:", "AAS file", &MapsFolder, "AAS", "AASP", 0.35, &AasPick},
     {Slot::BSP, &FileSlots::BSP, "BSP", "BSP File:", "BSP File", &MapsFolder, "BSP", "BSPP", 0.25, &BspPick},
     {Slot::ReadmeFile, &FileSlots::ReadmeFile, "ReadmeFile", "Readme file:", "Readme file", &DriveRoot, "readme",

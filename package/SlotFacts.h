@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <array>
 
 class QLineEdit;
@@ -44,12 +45,12 @@ struct SlotFacts {
     Slot slot;
     QLineEdit *FileSlots::*box;
     const char *controlName;
-    const char *rowCaption;   // beside the box on the window
-    const char *label;        // in messages
+    const char *rowCaption; // beside the box on the window
+    const char *label;      // in messages
     const StagingFolder *staging;
-    const char *profileName;  // profile key suffix of its Text
-    const char *profilePath;  // and of its Tag
-    double estimateFactor;    // guessed compressed share of its size
+    const char *profileName; // profile key suffix of its Text
+    const char *profilePath; // and of its Tag
+    double estimateFactor;   // guessed compressed share of its size
     const PickDefinition *pick;
 };
 
@@ -61,8 +62,8 @@ QString stagedPath(Slot slot, const QString &name);
 // Each operation handles the slots in an order of its own.
 using SlotOrder = std::array<Slot, 7>;
 // Staging, its checks, its clean-up and the archiver's arguments.
-constexpr SlotOrder archiverOrder{Slot::Levelshot, Slot::AAS,       Slot::BSP,     Slot::ReadmeFile,
-                                  Slot::ArenaFile, Slot::Shader1,   Slot::Shader2};
+constexpr SlotOrder archiverOrder{Slot::Levelshot, Slot::AAS,     Slot::BSP,    Slot::ReadmeFile,
+                                  Slot::ArenaFile, Slot::Shader1, Slot::Shader2};
 constexpr SlotOrder trimmingOrder{Slot::Levelshot, Slot::ReadmeFile, Slot::BSP,    Slot::AAS,
                                   Slot::ArenaFile, Slot::Shader1,    Slot::Shader2};
 constexpr SlotOrder profileOrder{Slot::ReadmeFile, Slot::Levelshot, Slot::BSP,    Slot::AAS,

@@ -11,7 +11,10 @@ class Platform;
 // The platform's folder browser, owned by a window and showing a prompt.
 class CBrowseDlg {
 public:
-    explicit CBrowseDlg(Platform &platform) : m_platform(platform) {}
+    explicit CBrowseDlg(Platform &platform)
+        : m_platform(platform)
+    {
+    }
 
     void ParentHWnd(QWidget *owner) { m_hwndOwner = owner; }
     void Prompt(const QString &prompt) { m_prompt = prompt; }

@@ -36,8 +36,7 @@ QString secondCommandLine(const ArchiverInputs &in)
 {
     return in.programFolder + QStringLiteral("\\zip.exe -j ") + in.compression
         + quoted(in.saveLocation + in.shortName + QStringLiteral(".zip")) + QLatin1Char(' ')
-        + quoted(in.saveLocation + in.shortName + QStringLiteral(".pk3")) + QLatin1Char(' ')
-        + quoted(in.readmePath);
+        + quoted(in.saveLocation + in.shortName + QStringLiteral(".pk3")) + QLatin1Char(' ') + quoted(in.readmePath);
 }
 
 } // namespace corvane

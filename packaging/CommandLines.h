@@ -3,6 +3,7 @@
 #include "package/SlotFacts.h"
 
 #include <QString>
+
 #include <vector>
 
 namespace corvane {

@@ -1,23 +1,23 @@
 #include "packaging/PackageBuilder.h"
 
-#include "platform/Product.h"
-
 #include "package/PreBuildCheck.h"
-#include "widgets/Tag.h"
 #include "package/SlotFacts.h"
 #include "packaging/CmpOptions.h"
 #include "packaging/CommandLines.h"
 #include "packaging/DirExists.h"
 #include "packaging/InputSafety.h"
 #include "platform/Platform.h"
+#include "platform/Product.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/SettingsRecord.h"
 #include "profiles/SettingsStore.h"
+#include "widgets/Tag.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
 #include <vector>
 
 namespace corvane {
@@ -45,7 +45,9 @@ struct StagedSlot {
 class Build {
 public:
     Build(Platform &platform, const SettingsStore &store, const PackageDescription &description)
-        : m_platform(platform), m_store(store), m_d(description)
+        : m_platform(platform)
+        , m_store(store)
+        , m_d(description)
     {
     }
 
@@ -230,8 +232,8 @@ bool Build::runArchiver(const QString &commandLine, const QString &archiveName, 
         message(QStringLiteral("Please press OK when the archiver has finished processing files."), FlagsInformation);
     // The staged copies must outlive the archiver's reading of them, and only
     // a finished, successful archiver makes a package worth announcing.
-    const ProcessOutcome outcome
-        = process->waitForEnd(QStringLiteral("Waiting for the archiver to finish %1...").arg(archiveName));
+    const ProcessOutcome outcome =
+        process->waitForEnd(QStringLiteral("Waiting for the archiver to finish %1...").arg(archiveName));
     if (!outcome.succeeded()) {
         message(failureText, FlagsExclamation, failureTitle, failureDetails(outcome, commandLine));
         return false;
@@ -241,8 +243,8 @@ bool Build::runArchiver(const QString &commandLine, const QString &archiveName, 
 
 void Build::run()
 {
-    saveSettingsRecord(m_store, SettingsControls{m_d.chkAutosave, m_d.ReadmePK3, m_d.SaveLocation, m_d.cOption1,
-                                                 m_d.cOption2});
+    saveSettingsRecord(m_store,
+                       SettingsControls{m_d.chkAutosave, m_d.ReadmePK3, m_d.SaveLocation, m_d.cOption1, m_d.cOption2});
     if (const auto failure = preBuildCheck(m_d)) {
         message(*failure, FlagsExclamation);
         return;

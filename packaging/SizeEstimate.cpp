@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+
 #include <cmath>
 
 namespace corvane {
@@ -82,8 +83,7 @@ void estimateSizes(Platform &platform, const SizeLabels &labels, const FileSlots
     const double minutes = compressed / 336;
     compressed = settled(compressed / 1024);
 
-    labels.downloadtime->setText(leadingCharacters(plainNumberText(minutes), 3)
-                                 + QStringLiteral(" mins at 33.6"));
+    labels.downloadtime->setText(leadingCharacters(plainNumberText(minutes), 3) + QStringLiteral(" mins at 33.6"));
     labels.cursize->setText(leadingCharacters(plainNumberText(total), 4) + QStringLiteral(" MB"));
     labels.zipsize->setText(leadingCharacters(plainNumberText(compressed), 4) + QStringLiteral(" MB"));
 }

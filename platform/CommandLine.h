@@ -2,13 +2,14 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 #include <optional>
 
 namespace corvane {
 
 struct SplitCommand {
-    QString program;   // as written, quotes removed
+    QString program; // as written, quotes removed
     QStringList arguments;
 };
 

@@ -138,8 +138,8 @@ std::optional<OpenFileResult> DesktopPlatform::openFile(const OpenFileRequest &r
 
 QString DesktopPlatform::browseForFolder(const QString &prompt, QWidget *owner)
 {
-    const QString folder = QFileDialog::getExistingDirectory(owner, prompt, QDir::homePath(),
-                                                             QFileDialog::ShowDirsOnly);
+    const QString folder =
+        QFileDialog::getExistingDirectory(owner, prompt, QDir::homePath(), QFileDialog::ShowDirsOnly);
     return QDir::toNativeSeparators(folder);
 }
 

@@ -21,8 +21,8 @@ QString findEntry(const QString &folder, const QString &name)
 {
     if (QFileInfo::exists(folder + QLatin1Char('/') + name))
         return name;
-    const QStringList entries = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;
@@ -39,8 +39,8 @@ DrivePaths::DrivePaths(const QString &dataFolder)
 
 bool DrivePaths::isDrivePath(const QString &path)
 {
-    return path.size() >= 3 && path.at(0).isLetter() && path.at(0).unicode() < 128
-        && path.at(1) == QLatin1Char(':') && path.at(2) == QLatin1Char('\\');
+    return path.size() >= 3 && path.at(0).isLetter() && path.at(0).unicode() < 128 && path.at(1) == QLatin1Char(':')
+        && path.at(2) == QLatin1Char('\\');
 }
 
 QString DrivePaths::stagingRoot() const

@@ -76,8 +76,7 @@ bool LocalFileSystem::copyFile(const QString &from, const QString &to, QString *
 bool LocalFileSystem::deleteFile(const QString &path) const
 {
     const QString target = m_paths.resolve(path);
-    return !path.isEmpty() && !target.isEmpty() && QFileInfo(target).isFile()
-        && QFile::remove(target);
+    return !path.isEmpty() && !target.isEmpty() && QFileInfo(target).isFile() && QFile::remove(target);
 }
 
 bool LocalFileSystem::makeFolder(const QString &path, QString *error) const
@@ -92,8 +91,9 @@ bool LocalFileSystem::makeFolder(const QString &path, QString *error) const
         return false;
     }
     if (!QDir().mkdir(target)) {
-        setError(error, QFileInfo::exists(target) ? QStringLiteral("a file or folder of that name exists")
-                                                  : QStringLiteral("the folder cannot be created"));
+        setError(error,
+                 QFileInfo::exists(target) ? QStringLiteral("a file or folder of that name exists")
+                                           : QStringLiteral("the folder cannot be created"));
         return false;
     }
     return true;

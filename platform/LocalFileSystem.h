@@ -3,6 +3,7 @@
 #include "platform/DrivePaths.h"
 
 #include <QString>
+
 #include <optional>
 
 namespace corvane {

@@ -32,7 +32,10 @@ bool isProgram(const QString &program)
 
 class NoProcess : public LaunchedProcess {
 public:
-    explicit NoProcess(QString reason) : m_reason(std::move(reason)) {}
+    explicit NoProcess(QString reason)
+        : m_reason(std::move(reason))
+    {
+    }
     bool started() const override { return false; }
     QString startError() const override { return m_reason; }
     qint64 taskId() const override { return 0; }
@@ -123,7 +126,8 @@ bool isPageOpener(const QString &commandLine, QString *address)
 
 } // namespace
 
-std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, const DrivePaths &paths, WindowStyle style)
+std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, const DrivePaths &paths,
+                                                   WindowStyle style)
 {
     QString address;
     if (isPageOpener(commandLine, &address)) {

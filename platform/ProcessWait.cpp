@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QWindow>
+
 #include <memory>
 
 namespace corvane {
@@ -18,7 +19,8 @@ namespace {
 // closed, as behind any modal window; only the progress window stays live.
 class InputBlocker : public QObject {
 public:
-    explicit InputBlocker(const std::unique_ptr<QProgressDialog> &progress) : m_progress(progress)
+    explicit InputBlocker(const std::unique_ptr<QProgressDialog> &progress)
+        : m_progress(progress)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -35,10 +37,8 @@ public:
         case QEvent::Wheel:
         case QEvent::Shortcut:
         case QEvent::ShortcutOverride:
-        case QEvent::Close:
-            break;
-        default:
-            return false;
+        case QEvent::Close: break;
+        default: return false;
         }
         if (auto *window = qobject_cast<QWindow *>(watched))
             return !(m_progress && m_progress->windowHandle() == window);
@@ -64,8 +64,8 @@ void waitWithProgress(QProcess &process, const QString &busyText)
     QTimer showLater;
     showLater.setSingleShot(true);
     QObject::connect(&showLater, &QTimer::timeout, &loop, [&] {
-        progress = std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0,
-                                                     QApplication::activeWindow());
+        progress =
+            std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0, QApplication::activeWindow());
         progress->setWindowTitle(productName());
         progress->setWindowModality(Qt::ApplicationModal);
         QObject::connect(progress.get(), &QProgressDialog::canceled, &process, &QProcess::kill);

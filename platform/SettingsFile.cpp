@@ -4,6 +4,7 @@
 
 #include <QSettings>
 #include <QStringList>
+
 #include <memory>
 
 namespace corvane {

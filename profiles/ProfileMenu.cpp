@@ -1,9 +1,8 @@
 #include "profiles/ProfileMenu.h"
 
-#include "platform/Product.h"
-
 #include "package/PreBuildCheck.h"
 #include "platform/Platform.h"
+#include "platform/Product.h"
 #include "profiles/SettingsStore.h"
 #include "profiles/pfrForm.h"
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace corvane {
@@ -12,8 +13,8 @@ class SettingsStore;
 
 constexpr int profileSlotCount = 5;
 
-QString slotKey(int n);          // "Prf1" .. "Prf5"
-QString defaultSlotName(int n);  // "Profile 1" .. "Profile 5": marks slot n empty
+QString slotKey(int n);         // "Prf1" .. "Prf5"
+QString defaultSlotName(int n); // "Profile 1" .. "Profile 5": marks slot n empty
 
 // What a profile holds: the short name and the seven file slots.
 struct ProfileFields {

@@ -21,12 +21,14 @@ QString checkValue(const QCheckBox *box)
 
 bool saveSettingsRecord(const SettingsStore &store, const SettingsControls &controls)
 {
-    return store.writeAll(section, {
-        {QStringLiteral("chkSaveStatus"), checkValue(controls.chkAutosave)},
-        {QStringLiteral("chkReadmeStatus"), checkValue(controls.ReadmePK3)},
-        {QStringLiteral("SaveLocation"), controls.SaveLocation->text()},
-        {QStringLiteral("PK3orZIP"), controls.cOption2->isChecked() ? QStringLiteral("ZIP") : QStringLiteral("PK3")},
-    });
+    return store.writeAll(section,
+                          {
+                              {QStringLiteral("chkSaveStatus"), checkValue(controls.chkAutosave)},
+                              {QStringLiteral("chkReadmeStatus"), checkValue(controls.ReadmePK3)},
+                              {QStringLiteral("SaveLocation"), controls.SaveLocation->text()},
+                              {QStringLiteral("PK3orZIP"),
+                               controls.cOption2->isChecked() ? QStringLiteral("ZIP") : QStringLiteral("PK3")},
+                          });
 }
 
 void applySettingsRecord(const SettingsStore &store, const SettingsControls &controls)

@@ -1,8 +1,7 @@
 #include "profiles/SettingsStore.h"
 
-#include "platform/Product.h"
-
 #include "platform/Platform.h"
+#include "platform/Product.h"
 
 #include <QDir>
 

@@ -1,11 +1,11 @@
 #include "profiles/pfrForm.h"
 
 #include "platform/Platform.h"
+#include "profiles/ProfileRecord.h"
+#include "profiles/SettingsStore.h"
 #include "widgets/CaptionFit.h"
 #include "widgets/Controls.h"
 #include "widgets/Twips.h"
-#include "profiles/ProfileRecord.h"
-#include "profiles/SettingsStore.h"
 
 #include <QListWidget>
 #include <QPushButton>

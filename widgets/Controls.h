@@ -21,8 +21,7 @@ Widget *named(Widget *widget, const char *name)
 
 // A label at (left, top) twips that sizes itself to its caption; with a
 // rightLimit (twips) it stops short of the control beside it.
-QLabel *captionLabel(QWidget *parent, const char *name, const QString &caption, int left, int top,
-                     int rightLimit = 0);
+QLabel *captionLabel(QWidget *parent, const char *name, const QString &caption, int left, int top, int rightLimit = 0);
 // A label whose text wraps inside the given twips rectangle.
 QLabel *wrappedLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry);
 // A push button that Enter presses only when it has the focus; its accessible
