@@ -156,9 +156,11 @@ void Form1::buildFileSizes()
     downloadtime->setGeometry(twipsRect(0, 1440, 1575, 195));
     downloadtime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label7->setBuddy(nullptr);
-    cursize->setAccessibleName(QStringLiteral("Total Size:"));
-    zipsize->setAccessibleName(QStringLiteral("Compressed Size:"));
-    downloadtime->setAccessibleName(QStringLiteral("Download time:"));
+    // A screen reader names each value label by the value it shows (a label's
+    // own text) and describes it by the caption above it.
+    cursize->setAccessibleDescription(Label7->text());
+    zipsize->setAccessibleDescription(Label8->text());
+    downloadtime->setAccessibleDescription(Label11->text());
     btnEstimate = pushButton(Frame3, "btnEstimate", QStringLiteral("Estimate..."), twipsRect(120, 1800, 1455, 255));
     Picture1 = smallPicture(Frame3, 360, 2160);
 }
@@ -375,7 +377,17 @@ void Form1::Form_Activate()
 
 void Form1::CreateButton_Click()
 {
+    // One build at a time, whatever route (a click, the menu, Enter, an
+    // accessibility action) asks for a second one while the first waits.
+    if (m_building)
+        return;
+    m_building = true;
+    CreateButton->setEnabled(false);
+    Compile->setEnabled(false);
     buildPackage(m_platform, m_store, description());
+    CreateButton->setEnabled(true);
+    Compile->setEnabled(true);
+    m_building = false;
 }
 
 void Form1::Compile_Click()

@@ -171,6 +171,7 @@ private:
 
     Platform &m_platform;
     SettingsStore m_store;
+    bool m_building = false;
 };
 
 } // namespace corvane

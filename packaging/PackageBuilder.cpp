@@ -59,6 +59,8 @@ private:
         m_platform.messageBox(text, flags, title, details);
     }
     std::vector<StagedSlot> plannedCopies() const;
+    bool readmeIsPackaged() const { return m_d.ReadmePK3->isChecked() || m_d.cOption2->isChecked(); }
+    std::optional<QString> emptyNeededSlot() const;
     bool checkStagingPlaces(const std::vector<StagedSlot> &copies);
     bool createFolders();
     bool stageFiles(const std::vector<StagedSlot> &copies);
@@ -84,11 +86,30 @@ std::vector<StagedSlot> Build::plannedCopies() const
         QLineEdit *box = slotBox(m_d.files, slot);
         // The shaders are optional: an empty one is left out, untrimmed.
         const bool optional = slot == Slot::Shader1 || slot == Slot::Shader2;
-        if (optional && slotText(box).isEmpty())
+        if ((optional && slotText(box).isEmpty()) || (slot == Slot::ReadmeFile && !readmeIsPackaged()))
             continue;
         copies.push_back({slot, box, stagedPath(slot, slotText(box))});
     }
     return copies;
+}
+
+// The slots the four rules leave unchecked but the package needs; the readme
+// only when it goes into the .pk3 or beside it into the .zip.
+std::optional<QString> Build::emptyNeededSlot() const
+{
+    for (const Slot slot : {Slot::Levelshot, Slot::AAS, Slot::ReadmeFile}) {
+        if (!trimBlanks(slotText(slotBox(m_d.files, slot))).isEmpty())
+            continue;
+        if (slot == Slot::ReadmeFile && !readmeIsPackaged())
+            continue;
+        const QString label = QLatin1String(factsOf(slot).label);
+        const QString article = QStringLiteral("AEIOU").contains(label.at(0)) ? QStringLiteral("an")
+                                                                              : QStringLiteral("a");
+        return QStringLiteral("The %1 slot is empty, so there is nothing to copy into the package. "
+                              "Please select %2 %1 to add.")
+            .arg(label, article);
+    }
+    return std::nullopt;
 }
 
 // The staging places are shared with whatever else is on the drive: refuse
@@ -96,15 +117,6 @@ std::vector<StagedSlot> Build::plannedCopies() const
 // delete it, and refuse two slots that would land on one name.
 bool Build::checkStagingPlaces(const std::vector<StagedSlot> &copies)
 {
-    for (const StagedSlot &copy : copies) {
-        if (slotText(copy.box).isEmpty()) {
-            message(QStringLiteral("The %1 slot is empty, so there is nothing to copy into the package. "
-                                   "Please select a %1 to add.")
-                        .arg(copy.label()),
-                    FlagsExclamation);
-            return false;
-        }
-    }
     for (size_t i = 0; i < copies.size(); ++i) {
         const QString &target = copies[i].target;
         for (size_t j = 0; j < i; ++j) {
@@ -247,6 +259,10 @@ void Build::run()
                        SettingsControls{m_d.chkAutosave, m_d.ReadmePK3, m_d.SaveLocation, m_d.cOption1, m_d.cOption2});
     if (const auto failure = preBuildCheck(m_d)) {
         message(*failure, FlagsExclamation);
+        return;
+    }
+    if (const auto empty = emptyNeededSlot()) {
+        message(*empty, FlagsExclamation);
         return;
     }
     if (const auto unsafe = unsafeInputMessage(m_d)) {

@@ -5,6 +5,7 @@
 #include "packaging/CmpOptions.h"
 #include "profiles/ProfileRecord.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -101,6 +102,7 @@ private slots:
     void onlyMissingFoldersAreCreatedAndRemoved();
     void slotsAreTrimmedInPlace();
     void compileMenuIsCreate();
+    void noSecondBuildWhileOneRuns();
     void missingArchiverTakesTheFailurePath();
     void failingArchiverIsNotASuccess_data();
     void failingArchiverIsNotASuccess();
@@ -110,6 +112,7 @@ private slots:
     void twoSlotsWithOneNameBlockTheBuild();
     void emptyNeededSlotStopsTheBuild_data();
     void emptyNeededSlotStopsTheBuild();
+    void readmeThatGoesNowhereIsNotNeeded();
     void vanishedSourceStopsTheBuild();
     void unsafeInputIsRefused_data();
     void unsafeInputIsRefused();
@@ -248,6 +251,28 @@ void BuilderTest::compileMenuIsCreate()
     QCOMPARE(t->platform.messages(), QStringList({waitPrompt, success}));
 }
 
+// While the archiver runs, every route to Create is closed: the button and
+// the menu entry are disabled, and the handler itself refuses.
+void BuilderTest::noSecondBuildWhileOneRuns()
+{
+    fillAll();
+    t->platform.answerModal([](QDialog &d) { chooseLevel(d, 1); });
+    bool disabled = true;
+    t->platform.onLaunch = [&](const QString &) {
+        disabled = disabled && !f->CreateButton->isEnabled() && !f->Compile->isEnabled();
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(f->CreateButton);
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        f->Compile->trigger();
+        f->CreateButton_Click();
+    };
+    f->CreateButton_Click();
+    QVERIFY(disabled);
+    QCOMPARE(t->platform.callsStartingWith("showModal").size(), 1);
+    QCOMPARE(t->platform.commandLines().size(), 2);
+    QVERIFY(f->CreateButton->isEnabled());
+    QVERIFY(f->Compile->isEnabled());
+}
+
 void BuilderTest::missingArchiverTakesTheFailurePath()
 {
     fillAll();
@@ -346,27 +371,46 @@ void BuilderTest::twoSlotsWithOneNameBlockTheBuild()
 void BuilderTest::emptyNeededSlotStopsTheBuild_data()
 {
     QTest::addColumn<QString>("slot");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("levelshot") << "Levelshot" << "Levelshot";
-    QTest::newRow("AAS") << "AAS" << "AAS file";
-    QTest::newRow("readme") << "ReadmeFile" << "Readme file";
+    QTest::addColumn<QString>("needed");
+    QTest::newRow("levelshot") << "Levelshot" << "The Levelshot slot is empty, so there is nothing to copy into the "
+                                                 "package. Please select a Levelshot to add.";
+    QTest::newRow("AAS") << "AAS" << "The AAS file slot is empty, so there is nothing to copy into the package. "
+                                     "Please select an AAS file to add.";
+    QTest::newRow("readme") << "ReadmeFile" << "The Readme file slot is empty, so there is nothing to copy into the "
+                                               "package. Please select a Readme file to add.";
 }
 
+// Reported before anything is stored in a profile or asked.
 void BuilderTest::emptyNeededSlotStopsTheBuild()
 {
     QFETCH(QString, slot);
-    QFETCH(QString, label);
+    QFETCH(QString, needed);
     fillAll();
+    f->chkAutosave->setChecked(true);
     auto *box = f->findChild<QLineEdit *>(slot);
     QVERIFY(box);
-    TestForm::fill(box, QString(), QString());
-    t->platform.answerModal([](QDialog &d) { chooseLevel(d, 1); });
+    TestForm::fill(box, "  ", QString());
     f->CreateButton_Click();
-    QCOMPARE(t->platform.messages(),
-             QStringList{"48|Corvane|The " + label + " slot is empty, so there is nothing to copy into the package. "
-                         "Please select a " + label + " to add."});
+    QCOMPARE(t->platform.messages(), QStringList{"48|Corvane|" + needed});
+    QCOMPARE(t->platform.callsStartingWith("showModal"), QStringList());
+    QCOMPARE(t->platform.callsStartingWith("writeSetting Profiles"), QStringList());
     QCOMPARE(t->platform.commandLines(), QStringList());
     QCOMPARE(stagingContents(t->platform), QStringList());
+}
+
+// A .pk3 alone without the readme inside has no place for it.
+void BuilderTest::readmeThatGoesNowhereIsNotNeeded()
+{
+    fillAll();
+    f->cOption1->setChecked(true);
+    f->ReadmePK3->setChecked(false);
+    TestForm::fill(f->ReadmeFile, QString(), QString());
+    t->platform.answerModal([](QDialog &d) { chooseLevel(d, 1); });
+    f->CreateButton_Click();
+    QCOMPARE(t->platform.messages(), QStringList{waitPrompt});
+    QCOMPARE(t->platform.commandLines().size(), 1);
+    QCOMPARE(t->platform.callsStartingWith("copyFile").size(), 5);
+    QCOMPARE(t->platform.callsStartingWith("deleteFile C:\\").size(), 5);
 }
 
 void BuilderTest::vanishedSourceStopsTheBuild()

@@ -2,6 +2,7 @@
 
 #include "packaging/SizeEstimate.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -51,6 +52,7 @@ private slots:
     void estimates_data();
     void estimates();
     void pressingTwiceGivesTheSameTexts();
+    void screenReadersHearTheEstimate();
     void noFileShowsNoValueEvenAfterAnEstimate();
     void missingFileAddsNothing();
     void treeEntriesNeverCount();
@@ -98,6 +100,29 @@ void TestEstimate::estimates()
     t.form->btnEstimate->click();
     QCOMPARE(shown(*t.form), expected);
     QVERIFY(t.platform.messages().isEmpty());
+}
+
+// AT-SPI reports what the accessibility interface says: the value as its
+// name, the row caption as its description.
+void TestEstimate::screenReadersHearTheEstimate()
+{
+    TestForm t;
+    t.activate();
+    QVERIFY(fillSlots(t, {2048, -1, -1, 1048576}));
+    t.form->btnEstimate->click();
+    const struct {
+        QLabel *value;
+        const char *name;
+        const char *description;
+    } rows[] = {{t.form->cursize, "1.00 MB", "Total Size:"},
+                {t.form->zipsize, "0.25 MB", "Compressed Size:"},
+                {t.form->downloadtime, "0.7 mins at 33.6", "Download time:"}};
+    for (const auto &row : rows) {
+        QAccessibleInterface *reported = QAccessible::queryAccessibleInterface(row.value);
+        QVERIFY(reported);
+        QCOMPARE(reported->text(QAccessible::Name), QString(row.name));
+        QCOMPARE(reported->text(QAccessible::Description), QString(row.description));
+    }
 }
 
 void TestEstimate::pressingTwiceGivesTheSameTexts()
