@@ -35,6 +35,7 @@
 #include <QTreeWidget>
 
 #include <iterator>
+#include <limits>
 
 namespace corvane {
 
@@ -76,6 +77,7 @@ void Form1::buildControls()
     Label6 = captionLabel(client, "Label6", QStringLiteral("Map shortname:"), 120, 120, 1320);
     ShortName = named(new QLineEdit(client), "ShortName");
     ShortName->setGeometry(twipsRect(1320, 120, 2055, 285));
+    ShortName->setMaxLength(std::numeric_limits<int>::max());
     Label6->setBuddy(ShortName);
     ShortName->setAccessibleName(QStringLiteral("Map shortname:"));
     chkAutosave = named(new QCheckBox(QStringLiteral("Autosave Map Profile"), client), "chkAutosave");

@@ -91,6 +91,11 @@ NameResult entryName(std::string_view path, bool junkPaths)
     if (rest.size() >= 2 && isLetter(rest[0]) && rest[1] == ':')
         rest.remove_prefix(2);
 
+    // A leading "./" is how a name that begins with "-" is kept from being
+    // read as an option; like Info-ZIP, it is not part of the entry name.
+    while (rest.size() > 2 && rest.substr(0, 2) == "./")
+        rest.remove_prefix(2);
+
     std::vector<std::string_view> parts;
     while (!rest.empty()) {
         const std::size_t slash = rest.find('/');

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace corvane {
 
 namespace {
@@ -13,6 +16,15 @@ void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
+}
+
+// Qt reports a failed write through its buffers as "Unknown error"; the
+// system's own word ("No space left on device") is still in errno.
+QString writeError(const QFileDevice &file, int systemError)
+{
+    if (systemError != 0)
+        return QString::fromLocal8Bit(std::strerror(systemError));
+    return file.errorString();
 }
 
 } // namespace
@@ -54,14 +66,16 @@ bool LocalFileSystem::copyFile(const QString &from, const QString &to, QString *
             out.cancelWriting();
             return false;
         }
+        errno = 0;
         if (out.write(data) != data.size()) {
-            setError(error, out.errorString());
+            setError(error, writeError(out, errno));
             out.cancelWriting();
             return false;
         }
     }
+    errno = 0;
     if (!out.commit()) {
-        setError(error, out.errorString());
+        setError(error, writeError(out, errno));
         return false;
     }
     // Keep the file's own date, as a copy on Windows does, so the package

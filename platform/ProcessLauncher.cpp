@@ -112,6 +112,12 @@ private:
     QString m_output;
 };
 
+// A staged file whose name begins with "-" must reach the archiver as a file.
+QString notAnOption(const QString &relativePath)
+{
+    return relativePath.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + relativePath : relativePath;
+}
+
 bool isPageOpener(const QString &commandLine, QString *address)
 {
     const QString line = commandLine.trimmed();
@@ -145,7 +151,7 @@ std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, c
         if (!DrivePaths::isDrivePath(argument))
             arguments << argument;
         else if (argument.at(0).toLower() == QLatin1Char('c'))
-            arguments << paths.relativeToStagingRoot(argument);
+            arguments << notAnOption(paths.relativeToStagingRoot(argument));
         else
             arguments << paths.resolve(argument);
     }

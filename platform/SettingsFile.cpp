@@ -29,10 +29,22 @@ bool SettingsFile::write(const QString &section, const QString &key, const QStri
 {
     auto settings = open(m_fileName);
     settings->beginGroup(section);
+    const QVariant stored = settings->value(key);
     settings->setValue(key, value);
-    settings->endGroup();
     settings->sync();
-    return settings->status() == QSettings::NoError;
+    // A line Qt could not parse when reading is a format error, not a failed
+    // write; only a store that cannot be written is.
+    if (settings->status() != QSettings::AccessError)
+        return true;
+    // Qt keeps an unsaved value in memory for every later QSettings on this
+    // file, to be shown and written with the next change: put back what the
+    // file holds instead.
+    if (stored.isValid())
+        settings->setValue(key, stored);
+    else
+        settings->remove(key);
+    settings->sync();
+    return false;
 }
 
 QString SettingsFile::read(const QString &section, const QString &key, const QString &defaultValue) const

@@ -176,6 +176,8 @@ private slots:
     void failingArchiverLeavesTheOldArchive();
     void brokenOldArchiveIsNotReplaced();
     void slowArchiverIsWaitedForAndCanBeStopped();
+    void dashedReadmeIsAFileToEitherArchiver_data();
+    void dashedReadmeIsAFileToEitherArchiver();
 };
 
 void BuilderEndToEndTest::zipFormMakesBothArchives()
@@ -295,6 +297,35 @@ void BuilderEndToEndTest::slowArchiverIsWaitedForAndCanBeStopped()
     QVERIFY(platform->details.contains("stopped before it had finished"));
     QCOMPARE(stagingContents(), QStringList());
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+void BuilderEndToEndTest::dashedReadmeIsAFileToEitherArchiver_data()
+{
+    QTest::addColumn<bool>("infoZip");
+    QTest::newRow("our zip.exe") << false;
+    QTest::newRow("Info-ZIP") << true;
+}
+
+// A readme named like an option still lands in both archives as a file.
+void BuilderEndToEndTest::dashedReadmeIsAFileToEitherArchiver()
+{
+    QFETCH(bool, infoZip);
+    if (infoZip) {
+        write(path("tools/zip.exe"), "#!/bin/sh\nexec zip \"$@\"\n");
+        QFile::setPermissions(path("tools/zip.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        makePlatform(path("tools"));
+    }
+    fill();
+    const QByteArray readme = "Read me first.\n";
+    write(path("my maps/-q3dm99.txt"), readme);
+    setSlot(form->ReadmeFile, "-q3dm99.txt", path("my maps/-q3dm99.txt"));
+    sources.remove("q3dm99.txt");
+    sources.insert("-q3dm99.txt", readme);
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages, QStringList({waitPrompt, success}));
+    verifyArchive(path("out/q3dm99.pk3"), sources);
+    verifyArchive(path("out/q3dm99.zip"), {{"q3dm99.pk3", readAll(path("out/q3dm99.pk3"))}, {"-q3dm99.txt", readme}});
+    QCOMPARE(stagingContents(), QStringList());
 }
 
 QTEST_MAIN(BuilderEndToEndTest)

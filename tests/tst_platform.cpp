@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
 using namespace corvane;
 
 namespace {
@@ -37,6 +43,7 @@ private slots:
     void launcherHandsRelativePathsAndWorkingFolder();
     void launcherRefusesAMissingProgram();
     void copyKeepsDateAndNeverHalfReplaces();
+    void copyFailureSaysWhatTheSystemSaid();
     void qtNameFilter_data();
     void qtNameFilter();
 };
@@ -121,13 +128,13 @@ void PlatformTest::launcherHandsRelativePathsAndWorkingFolder()
     DesktopPlatform platform({dir.filePath("conf.ini"), dir.filePath("data"), dir.filePath("my tools")});
 
     auto process = platform.launch(platform.programFolder() + "\\zip.exe -j  -9 \"/o/a b.pk3\" \"C:\\MAPS\\q3.bsp\" "
-                                                              "\"C:\\x.txt\" \"a;b$(id)\"",
+                                                              "\"C:\\x.txt\" \"C:\\-r.txt\" \"a;b$(id)\"",
                                    WindowStyle::NormalFocus);
     QVERIFY(process->started());
     QVERIFY(process->taskId() != 0);
     const ProcessOutcome outcome = process->waitForEnd("test");
     QVERIFY(outcome.succeeded());
-    QCOMPARE(outcome.output, dir.filePath("data/drive_c") + "\n[-j]\n[-9]\n[/o/a b.pk3]\n[Maps/q3.bsp]\n[x.txt]\n"
+    QCOMPARE(outcome.output, dir.filePath("data/drive_c") + "\n[-j]\n[-9]\n[/o/a b.pk3]\n[Maps/q3.bsp]\n[x.txt]\n[./-r.txt]\n"
                                                           "[a;b$(id)]\n");
 
     // A program folder given relative to here still names the same program,
@@ -149,6 +156,30 @@ void PlatformTest::launcherRefusesAMissingProgram()
         QCOMPARE(process->taskId(), qint64(0));
         QVERIFY(!process->waitForEnd("test").succeeded());
     }
+}
+
+// A write the file system refuses is reported in the system's words (here
+// the file size limit; a full disk says "No space left on device").
+void PlatformTest::copyFailureSaysWhatTheSystemSaid()
+{
+    QTemporaryDir dir;
+    LocalFileSystem files{DrivePaths(dir.path())};
+    const QString source = dir.filePath("src/big.bsp");
+    write(source, QByteArray(64 * 1024, 'b'));
+    QVERIFY(files.makeFolder("C:\\maps", nullptr));
+    rlimit before{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit limited = before;
+    limited.rlim_cur = 4096;
+    std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    QString error;
+    const bool copied = files.copyFile(source, "C:\\maps\\big.bsp", &error);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, SIG_DFL);
+    QVERIFY(!copied);
+    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QVERIFY(!files.fileExists("C:\\maps\\big.bsp"));
 }
 
 void PlatformTest::copyKeepsDateAndNeverHalfReplaces()

@@ -6,12 +6,15 @@
 #include "platform/DesktopPlatform.h"
 #include "profiles/ProfileRecord.h"
 #include "profiles/SettingsRecord.h"
+#include "profiles/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 #include <QtTest>
 
 using namespace corvane;
@@ -34,6 +37,10 @@ private slots:
     void preBuildCheck();
     void profileSaveSkipsTheSaveLocationRule();
     void unwritableStoreIsReported();
+    void unparsableLineIsNoWriteFailure();
+    void failedWriteLeavesWhatTheFileHolds_data();
+    void failedWriteLeavesWhatTheFileHolds();
+    void longStoredValuesComeBackWhole();
 };
 
 void SettingsTest::emptyStoreGivesDefaults()
@@ -290,6 +297,84 @@ void SettingsTest::unwritableStoreIsReported()
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages.first().startsWith("48|Corvane|The settings could not be saved to \""));
     QVERIFY(messages.first().contains(platform.settingsFileName()));
+}
+
+void SettingsTest::unparsableLineIsNoWriteFailure()
+{
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath("Corvane.conf");
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\nSaveLocation=/old/\n\\x\n");
+    file.close();
+    DesktopPlatform desktop({fileName, dir.filePath("data"), QString()});
+    QVERIFY(desktop.writeSetting("Settings", "PK3orZIP", "PK3"));
+    QCOMPARE(QSettings(fileName, QSettings::IniFormat).value("Settings/PK3orZIP").toString(), QString("PK3"));
+}
+
+void SettingsTest::failedWriteLeavesWhatTheFileHolds_data()
+{
+    QTest::addColumn<bool>("readOnlyFile");
+    QTest::newRow("read-only file") << true;
+    QTest::newRow("folder that cannot be made") << false;
+}
+
+// The real store: what the program shows and later writes after a failed
+// write is what the file holds, not the value Qt kept in memory.
+void SettingsTest::failedWriteLeavesWhatTheFileHolds()
+{
+    QFETCH(bool, readOnlyFile);
+    QTemporaryDir dir;
+    QString fileName = dir.filePath("config/Corvane.conf");
+    QString held = "Profile 1";
+    if (readOnlyFile) {
+        if (geteuid() == 0)
+            QSKIP("permissions do not stop root");
+        QVERIFY(DesktopPlatform({fileName, dir.filePath("data"), QString()}).writeSetting("Profiles", "Prf1sname", "stuck"));
+        held = "stuck";
+        QVERIFY(QFile::setPermissions(fileName, QFile::ReadOwner));
+    } else {
+        QFile blocker(dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        fileName = dir.filePath("blocker/Corvane.conf");
+    }
+    struct Desktop : DesktopPlatform {
+        using DesktopPlatform::DesktopPlatform;
+        QStringList shown;
+        int messageBox(const QString &text, int, const QString &, const QString &) override
+        {
+            shown << text;
+            return AnswerOk;
+        }
+    } desktop({fileName, dir.filePath("data"), QString()});
+    SettingsStore store(desktop);
+    QVERIFY(!ClearProfile(store, 1));
+    QCOMPARE(desktop.shown.size(), 1);
+    QCOMPARE(readSlotName(store, 1), held);
+    if (readOnlyFile) {
+        // Writable again: an unrelated write must not carry the lost value along.
+        QVERIFY(QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(desktop.writeSetting("Settings", "PK3orZIP", "PK3"));
+        QCOMPARE(QSettings(fileName, QSettings::IniFormat).value("Profiles/Prf1sname").toString(), QString("stuck"));
+    }
+}
+
+// Longer than a text box holds by default (32,767 characters).
+void SettingsTest::longStoredValuesComeBackWhole()
+{
+    TestForm t;
+    t.activate();
+    const QString name = QString(40000, 'n');
+    const QString file = QString(40000, 'f') + ".bsp";
+    t.platform.writeSetting("Profiles", "Prf2sname", name);
+    t.platform.writeSetting("Profiles", "Prf2BSP", file);
+    t.platform.writeSetting("Profiles", "Prf2BSPP", "/m/" + file);
+    t.form->LoadProfile("Prf2");
+    QCOMPARE(t.form->ShortName->text(), name);
+    QCOMPARE(slotText(t.form->BSP), file);
+    t.form->SaveProfile("Prf3");
+    QCOMPARE(t.platform.readSetting("Profiles", "Prf3sname", {}), name);
+    QCOMPARE(t.platform.readSetting("Profiles", "Prf3BSP", {}), file);
 }
 
 QTEST_MAIN(SettingsTest)

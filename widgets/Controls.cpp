@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 namespace corvane {
 
 QLabel *captionLabel(QWidget *parent, const char *name, const QString &caption, int left, int top, int rightLimit)
@@ -54,6 +56,8 @@ QLineEdit *lockedBox(QWidget *parent, const char *name, const QRect &geometry)
     auto *box = named(new QLineEdit(parent), name);
     box->setGeometry(geometry);
     box->setReadOnly(true);
+    // What a profile stores comes back whole, however long.
+    box->setMaxLength(std::numeric_limits<int>::max());
     setTag(box, QString());
     return box;
 }

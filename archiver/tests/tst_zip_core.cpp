@@ -104,7 +104,8 @@ void testEntryNames()
     expectEqual(name("../src/q3dm99.txt", true).name, std::string("q3dm99.txt"),
                 "-j drops the folders, '..' included");
 
-    for (const char* bad : {"../x.bsp", "maps/../x.bsp", "./x.bsp", "maps/./x.bsp", "maps/..", "..\\x"})
+    expectEqual(name("./-readme.txt").name, std::string("-readme.txt"), "a leading ./ is not part of the name");
+    for (const char* bad : {"../x.bsp", "maps/../x.bsp", "maps/./x.bsp", "maps/..", "..\\x", "./", "./../x"})
         expect(!name(bad).error.empty(), std::string("refused: ") + bad);
     expect(!name("maps/..", true).error.empty(), "-j with '..' as the file name refused");
     for (const char* empty : {"", "/", "C:", "C:\\", "//"})

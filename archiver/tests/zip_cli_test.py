@@ -360,7 +360,7 @@ class Refusals(ZipCase):
             (["-r", self.archive, "q3dm99.txt"], 16, "short option 'r' not supported"),
             (["-9", self.archive, "../stage/q3dm99.txt"], 16, "'..'"),
             (["-9", self.archive, "maps/../q3dm99.txt"], 16, "'..'"),
-            (["-9", self.archive, "./q3dm99.txt"], 16, "'.'"),
+            (["-9", self.archive, "maps/./q3dm99.txt"], 16, "'.'"),
             (["-9", self.archive], 12, "Nothing to do! (%s)" % self.archive),
             (["-9"], 16, "no archive"),
         ]
