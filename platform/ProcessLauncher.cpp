@@ -74,6 +74,7 @@ public:
                    WindowStyle style)
     {
         applyWindowStyle(m_process, style);
+        startAsGroup(m_process);
         m_process.setProgram(program);
         m_process.setArguments(arguments);
         m_process.setWorkingDirectory(workingFolder);

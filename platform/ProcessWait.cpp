@@ -11,6 +11,11 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
+
 namespace corvane {
 
 namespace {
@@ -52,7 +57,32 @@ private:
     const std::unique_ptr<QProgressDialog> &m_progress;
 };
 
+enum class Ending { Ask, Force };
+
+void endGroup(QProcess &process, Ending how)
+{
+#ifdef Q_OS_UNIX
+    const qint64 leader = process.processId();
+    if (leader > 0)
+        ::kill(-static_cast<pid_t>(leader), how == Ending::Ask ? SIGTERM : SIGKILL);
+#else
+    if (how == Ending::Ask)
+        process.terminate();
+    else
+        process.kill();
+#endif
+}
+
 } // namespace
+
+void startAsGroup(QProcess &process)
+{
+#ifdef Q_OS_UNIX
+    process.setChildProcessModifier([] { ::setsid(); });
+#else
+    Q_UNUSED(process);
+#endif
+}
 
 void waitWithProgress(QProcess &process, const QString &busyText)
 {
@@ -68,7 +98,10 @@ void waitWithProgress(QProcess &process, const QString &busyText)
             std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0, QApplication::activeWindow());
         progress->setWindowTitle(productName());
         progress->setWindowModality(Qt::ApplicationModal);
-        QObject::connect(progress.get(), &QProgressDialog::canceled, &process, &QProcess::kill);
+        QObject::connect(progress.get(), &QProgressDialog::canceled, &process, [&] {
+            endGroup(process, Ending::Ask);
+            QTimer::singleShot(stopGracePeriod, &process, [&] { endGroup(process, Ending::Force); });
+        });
         progress->show();
     });
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))

@@ -176,6 +176,7 @@ private slots:
     void failingArchiverLeavesTheOldArchive();
     void brokenOldArchiveIsNotReplaced();
     void slowArchiverIsWaitedForAndCanBeStopped();
+    void stopLeavesTheSaveFolderAsItWas();
     void dashedReadmeIsAFileToEitherArchiver_data();
     void dashedReadmeIsAFileToEitherArchiver();
 };
@@ -297,6 +298,44 @@ void BuilderEndToEndTest::slowArchiverIsWaitedForAndCanBeStopped()
     QVERIFY(platform->details.contains("stopped before it had finished"));
     QCOMPARE(stagingContents(), QStringList());
     QVERIFY(!QApplication::activeModalWidget());
+}
+
+// Stop asks our zip.exe to end, so it removes its temporary file: the save
+// folder holds exactly what it held, the old package untouched.
+void BuilderEndToEndTest::stopLeavesTheSaveFolderAsItWas()
+{
+    fill();
+    QByteArray bsp(80 << 20, Qt::Uninitialized);
+    quint32 seed = 1;
+    for (char &c : bsp) {
+        seed = seed * 1103515245u + 12345u;
+        c = "abcdefgh \n"[(seed >> 16) % 10];
+    }
+    write(path("my maps/q3dm99.bsp"), bsp);
+    bsp.clear();
+    write(path("old/notes.txt"), "an earlier package");
+    int code = -1;
+    run(QStringLiteral(CORVANE_BINARY_DIR) + "/zip.exe", {"-jq", path("out/q3dm99.pk3"), path("old/notes.txt")}, &code);
+    QCOMPARE(code, 0);
+    const QByteArray earlier = readAll(path("out/q3dm99.pk3"));
+    platform->level = 2;
+    form->show();
+    bool stopped = false;
+    QTimer::singleShot(1500, this, [&] {
+        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        if (auto *stop = progress ? progress->findChild<QPushButton *>() : nullptr) {
+            QTest::mouseClick(stop, Qt::LeftButton);
+            stopped = true;
+        }
+    });
+    form->CreateButton_Click();
+    QVERIFY2(stopped, qPrintable(platform->messages.join("\n") + platform->details));
+    QCOMPARE(platform->messages.size(), 2);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    QCOMPARE(QDir(path("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"q3dm99.pk3"});
+    QCOMPARE(readAll(path("out/q3dm99.pk3")), earlier);
+    QCOMPARE(stagingContents(), QStringList());
 }
 
 void BuilderEndToEndTest::dashedReadmeIsAFileToEitherArchiver_data()
