@@ -4,10 +4,10 @@
 
 namespace corvane {
 
-const StagingFolder LevelshotsFolder{"c:\\levelshots\\", "C:\\levelshots", "C:\\LEVELSHOTS\\"};
-const StagingFolder MapsFolder{"c:\\maps\\", "C:\\maps", "C:\\MAPS\\"};
-const StagingFolder ScriptsFolder{"c:\\scripts\\", "C:\\scripts", "C:\\scripts\\"};
-const StagingFolder DriveRoot{nullptr, nullptr, "C:\\"};
+const StagingFolder LevelshotsFolder{"c:\\levelshots\\", "C:\\levelshots", "C:\\LEVELSHOTS\\", "levelshots/"};
+const StagingFolder MapsFolder{"c:\\maps\\", "C:\\maps", "C:\\MAPS\\", "maps/"};
+const StagingFolder ScriptsFolder{"c:\\scripts\\", "C:\\scripts", "C:\\scripts\\", "scripts/"};
+const StagingFolder DriveRoot{nullptr, nullptr, "C:\\", ""};
 
 const PickDefinition ReadmePick{"Add Readme file", "Readme Files (*.txt)|*.txt", ".txt", false};
 const PickDefinition LevelshotPick{"Add Levelshot", "Levelshots (*.tga;*.jpg)|*.tga;*.jpg", ".jpg", true};
@@ -49,6 +49,11 @@ QLineEdit *slotBox(const FileSlots &files, Slot slot)
 QString stagedPath(Slot slot, const QString &name)
 {
     return QLatin1String(factsOf(slot).staging->prefix) + name;
+}
+
+QString packageEntry(Slot slot, const QString &name)
+{
+    return QLatin1String(factsOf(slot).staging->entryFolder) + name;
 }
 
 } // namespace corvane

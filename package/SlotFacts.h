@@ -18,6 +18,7 @@ struct StagingFolder {
     const char *testPath;   // as the existence test asks for it; null: the drive root, never tested
     const char *createPath; // as it is made and removed
     const char *prefix;     // of the staged copy and its archiver argument
+    const char *entryFolder; // of the file's entry in the package: "maps/", or "" at the top
 };
 
 extern const StagingFolder LevelshotsFolder;
@@ -58,6 +59,8 @@ const SlotFacts &factsOf(Slot slot);
 QLineEdit *slotBox(const FileSlots &files, Slot slot);
 // Where the slot's file named `name` is staged: prefix + name.
 QString stagedPath(Slot slot, const QString &name);
+// The entry the package holds it under.
+QString packageEntry(Slot slot, const QString &name);
 
 // Each operation handles the slots in an order of its own.
 using SlotOrder = std::array<Slot, 7>;

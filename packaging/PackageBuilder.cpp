@@ -2,6 +2,7 @@
 
 #include "package/PreBuildCheck.h"
 #include "package/SlotFacts.h"
+#include "packaging/ArchiveCheck.h"
 #include "packaging/CmpOptions.h"
 #include "packaging/CommandLines.h"
 #include "packaging/DirExists.h"
@@ -14,6 +15,7 @@
 #include "widgets/Tag.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -64,7 +66,16 @@ private:
     bool checkStagingPlaces(const std::vector<StagedSlot> &copies);
     bool createFolders();
     bool stageFiles(const std::vector<StagedSlot> &copies);
-    bool runArchiver(const QString &commandLine, const QString &archiveName, bool askToWait);
+    // What one archiver run is to make.
+    struct ArchiveRun {
+        QString commandLine;
+        QString archivePath;   // save location + archive name
+        QString archiveName;
+        QStringList entries;   // what it must hold
+        bool askToWait = false;
+    };
+    bool runArchiver(const ArchiveRun &run);
+    QStringList pk3Entries() const;
     void removeStaged();
     void removeCreatedFolders();
     void failBuild(const QString &text);
@@ -231,23 +242,46 @@ QString failureDetails(const ProcessOutcome &outcome, const QString &commandLine
     return details;
 }
 
-// Starts the archiver and waits for it; reports a failure itself.
-bool Build::runArchiver(const QString &commandLine, const QString &archiveName, bool askToWait)
+QStringList Build::pk3Entries() const
 {
-    auto process = m_platform.launch(commandLine, WindowStyle::NormalFocus);
+    QStringList entries;
+    for (const StagedSlot &copy : m_staged) {
+        if (copy.slot != Slot::ReadmeFile || m_d.ReadmePK3->isChecked())
+            entries << packageEntry(copy.slot, slotText(copy.box));
+    }
+    return entries;
+}
+
+// Starts the archiver, waits for it and checks what it made; reports a
+// failure itself.
+bool Build::runArchiver(const ArchiveRun &run)
+{
+    const std::optional<FileStamp> before = m_platform.fileStamp(run.archivePath);
+    auto process = m_platform.launch(run.commandLine, WindowStyle::NormalFocus);
     if (!process->started()) {
         const ProcessOutcome notStarted{false, false, -1, process->startError()};
-        message(failureText, FlagsExclamation, failureTitle, failureDetails(notStarted, commandLine));
+        message(failureText, FlagsExclamation, failureTitle, failureDetails(notStarted, run.commandLine));
         return false;
     }
-    if (askToWait)
+    if (run.askToWait)
         message(QStringLiteral("Please press OK when the archiver has finished processing files."), FlagsInformation);
     // The staged copies must outlive the archiver's reading of them, and only
     // a finished, successful archiver makes a package worth announcing.
     const ProcessOutcome outcome =
-        process->waitForEnd(QStringLiteral("Waiting for the archiver to finish %1...").arg(archiveName));
+        process->waitForEnd(QStringLiteral("Waiting for the archiver to finish %1...").arg(run.archiveName));
     if (!outcome.succeeded()) {
-        message(failureText, FlagsExclamation, failureTitle, failureDetails(outcome, commandLine));
+        message(failureText, FlagsExclamation, failureTitle, failureDetails(outcome, run.commandLine));
+        return false;
+    }
+    // An exit code is the archiver's word; the archive itself is the proof.
+    const std::optional<QString> problem =
+        archiveProblem(m_platform.displayPath(run.archivePath), before, m_platform.fileStamp(run.archivePath),
+                       m_platform.inspectZip(run.archivePath), run.entries);
+    if (problem) {
+        QString details = failureDetails(outcome, run.commandLine);
+        details.replace(0, details.indexOf(QLatin1Char('\n')),
+                        QStringLiteral("The archiver reported success, but its archive fails a check: ") + *problem);
+        message(failureText, FlagsExclamation, failureTitle, details);
         return false;
     }
     return true;
@@ -299,14 +333,18 @@ void Build::run()
         return;
 
     const ArchiverInputs inputs = archiverInputs();
+    const QString base = m_d.SaveLocation->text() + m_d.ShortName->text();
     const QString pk3Name = m_d.ShortName->text() + QStringLiteral(".pk3");
-    const bool packaged = runArchiver(firstCommandLine(inputs), pk3Name, true);
+    const bool packaged =
+        runArchiver({firstCommandLine(inputs), base + QStringLiteral(".pk3"), pk3Name, pk3Entries(), true});
     removeStaged();
     removeCreatedFolders();
     if (!packaged || !m_d.cOption2->isChecked())
         return;
 
-    if (runArchiver(secondCommandLine(inputs), m_d.ShortName->text() + QStringLiteral(".zip"), false))
+    const QStringList zipEntries{pk3Name, QFileInfo(inputs.readmePath).fileName()};
+    if (runArchiver({secondCommandLine(inputs), base + QStringLiteral(".zip"),
+                     m_d.ShortName->text() + QStringLiteral(".zip"), zipEntries, false}))
         message(QStringLiteral("The operation seems to have been a success."), FlagsInformation);
 }
 

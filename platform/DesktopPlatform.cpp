@@ -98,6 +98,16 @@ QString DesktopPlatform::programFolder() const
     return QDir::cleanPath(folder);
 }
 
+std::optional<FileStamp> DesktopPlatform::fileStamp(const QString &path)
+{
+    return m_files.fileStamp(path);
+}
+
+ZipReport DesktopPlatform::inspectZip(const QString &path)
+{
+    return m_files.inspectZip(path);
+}
+
 QString DesktopPlatform::displayPath(const QString &path) const
 {
     return m_files.displayPath(path);

@@ -28,6 +28,8 @@ public:
     bool folderExists(const QString &path) override;
     bool fileExists(const QString &path) override;
     std::optional<qint64> fileLength(const QString &path) override;
+    std::optional<FileStamp> fileStamp(const QString &path) override;
+    ZipReport inspectZip(const QString &path) override;
     QString programFolder() const override;
     QString displayPath(const QString &path) const override;
 

@@ -1,5 +1,8 @@
 #include "platform/LocalFileSystem.h"
 
+#include "platform/ZipInspection.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,6 +88,20 @@ bool LocalFileSystem::copyFile(const QString &from, const QString &to, QString *
     if (copy.open(QIODevice::Append))
         copy.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
     return true;
+}
+
+std::optional<FileStamp> LocalFileSystem::fileStamp(const QString &path) const
+{
+    const QFileInfo info(m_paths.resolve(path));
+    if (path.isEmpty() || !info.isFile())
+        return std::nullopt;
+    return FileStamp{info.size(), info.lastModified().toMSecsSinceEpoch(),
+                     info.metadataChangeTime().toMSecsSinceEpoch()};
+}
+
+ZipReport LocalFileSystem::inspectZip(const QString &path) const
+{
+    return inspectZipFile(m_paths.resolve(path));
 }
 
 bool LocalFileSystem::deleteFile(const QString &path) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DrivePaths.h"
+#include "platform/Platform.h"
 
 #include <QString>
 
@@ -22,6 +23,8 @@ public:
     bool folderExists(const QString &path) const;
     bool fileExists(const QString &path) const;
     std::optional<qint64> fileLength(const QString &path) const;
+    std::optional<FileStamp> fileStamp(const QString &path) const;
+    ZipReport inspectZip(const QString &path) const;
     QString displayPath(const QString &path) const;
 
 private:

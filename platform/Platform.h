@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -67,6 +68,32 @@ public:
     virtual ProcessOutcome waitForEnd(const QString &busyText) = 0;
 };
 
+// Enough of a file's identity to tell whether it was written again.
+struct FileStamp {
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+    qint64 changedMs = 0; // metadata change
+
+    bool operator==(const FileStamp &other) const
+    {
+        return size == other.size && modifiedMs == other.modifiedMs && changedMs == other.changedMs;
+    }
+    bool operator!=(const FileStamp &other) const { return !(*this == other); }
+};
+
+// What reading a zip archive whole found.
+struct ZipEntryReport {
+    QString name;
+    int method = 0;  // 0 stored, 8 deflated
+    QString problem; // empty when its data read back and passed its CRC check
+};
+
+struct ZipReport {
+    QString problem; // empty when the archive's directory could be read
+    bool zip64 = false;
+    QList<ZipEntryReport> entries;
+};
+
 // The Open-file dialog's flags.
 constexpr int OpenFileNoReadOnlyBox = 0x4;
 constexpr int OpenFileMustExist = 0x1000;
@@ -105,6 +132,10 @@ public:
     virtual bool folderExists(const QString &path) = 0;
     virtual bool fileExists(const QString &path) = 0;
     virtual std::optional<qint64> fileLength(const QString &path) = 0;
+    // Null when there is no such file.
+    virtual std::optional<FileStamp> fileStamp(const QString &path) = 0;
+    // Reads the zip archive at path entry by entry, checking every entry's data.
+    virtual ZipReport inspectZip(const QString &path) = 0;
     virtual QString programFolder() const = 0; // without a trailing separator
     // The path as the user knows it on this machine, for messages.
     virtual QString displayPath(const QString &path) const = 0;

@@ -177,6 +177,8 @@ private slots:
     void brokenOldArchiveIsNotReplaced();
     void slowArchiverIsWaitedForAndCanBeStopped();
     void stopLeavesTheSaveFolderAsItWas();
+    void lyingArchiverIsNoSuccess_data();
+    void lyingArchiverIsNoSuccess();
     void dashedReadmeIsAFileToEitherArchiver_data();
     void dashedReadmeIsAFileToEitherArchiver();
 };
@@ -335,6 +337,55 @@ void BuilderEndToEndTest::stopLeavesTheSaveFolderAsItWas()
     QCOMPARE(QDir(path("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"q3dm99.pk3"});
     QCOMPARE(readAll(path("out/q3dm99.pk3")), earlier);
+    QCOMPARE(stagingContents(), QStringList());
+}
+
+void BuilderEndToEndTest::lyingArchiverIsNoSuccess_data()
+{
+    QTest::addColumn<QByteArray>("script"); // stands in for zip.exe; "zip" is Info-ZIP
+    QTest::addColumn<bool>("oldPackage");   // an earlier .pk3 is there, its first entry damaged
+    QTest::addColumn<QString>("detail");
+    const QByteArray ours = "exec '" CORVANE_BINARY_DIR "/zip.exe' \"$@\"";
+    QTest::newRow("writes nothing") << QByteArray("exit 0") << false << "There is no archive at";
+    QTest::newRow("leaves the old package") << QByteArray("exit 0") << true
+                                            << "is the file that was there before the archiver started";
+    QTest::newRow("leaves out entries") << QByteArray("zip -q \"$1\" \"$2\"") << false
+                                        << "does not hold the entry \"maps/q3dm99.aas\"";
+    QTest::newRow("zip64") << QByteArray("zip -q -fz \"$@\"") << false << "needs zip64";
+    QTest::newRow("bzip2") << QByteArray("zip -q -Z bzip2 \"$@\"") << false << "uses compression method 12";
+    QTest::newRow("carries a damaged entry over") << ours << true
+                                                  << "The entry \"notes.txt\" of \"<pk3>\" is damaged: its data "
+                                                     "fails the CRC check.";
+}
+
+// Exit code 0 is the archiver's word; only the archive itself counts.
+void BuilderEndToEndTest::lyingArchiverIsNoSuccess()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, oldPackage);
+    QFETCH(QString, detail);
+    detail.replace("<pk3>", QDir::toNativeSeparators(path("out/q3dm99.pk3")));
+    write(path("tools/zip.exe"), "#!/bin/sh\n" + script + "\n");
+    QFile::setPermissions(path("tools/zip.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    makePlatform(path("tools"));
+    fill();
+    form->cOption1->setChecked(true);
+    if (oldPackage) {
+        write(path("old/notes.txt"), QByteArray(4000, 'n'));
+        int code = -1;
+        run("zip", {"-jq0", path("out/q3dm99.pk3"), path("old/notes.txt")}, &code);
+        QCOMPARE(code, 0);
+        // Flip one byte of the stored data, past the local header and name.
+        QFile pk3(path("out/q3dm99.pk3"));
+        QVERIFY(pk3.open(QIODevice::ReadWrite));
+        pk3.seek(30 + 9 + 100);
+        pk3.write("X");
+        pk3.close();
+    }
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages.size(), 2);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    QVERIFY2(platform->details.contains(detail), qPrintable(platform->details));
     QCOMPARE(stagingContents(), QStringList());
 }
 

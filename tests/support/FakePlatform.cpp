@@ -151,6 +151,50 @@ QString FakePlatform::displayPath(const QString &path) const
     return m_files.displayPath(path);
 }
 
+std::optional<FileStamp> FakePlatform::fileStamp(const QString &path)
+{
+    record(QStringLiteral("fileStamp ") + path);
+    return m_files.fileStamp(path);
+}
+
+ZipReport FakePlatform::inspectZip(const QString &path)
+{
+    record(QStringLiteral("inspectZip ") + path);
+    if (!m_zipReports.empty()) {
+        const ZipReport report = m_zipReports.front();
+        m_zipReports.pop_front();
+        return report;
+    }
+    const QString native = m_files.paths().resolve(path);
+    if (m_archives.contains(native) && QFile::exists(native))
+        return m_archives.value(native);
+    return m_files.inspectZip(path);
+}
+
+// The archive is the first quoted argument; each further one becomes an entry
+// the way the real launcher and archiver name it.
+void FakePlatform::writeArchive(const QString &commandLine)
+{
+    const QStringList quoted = commandLine.split(QLatin1Char('"'));
+    if (quoted.size() < 3)
+        return;
+    const bool junkPaths = quoted.first().contains(QStringLiteral(" -j "));
+    const QString archive = m_files.paths().resolve(quoted.at(1));
+    ZipReport report;
+    for (int i = 3; i < quoted.size(); i += 2) {
+        const QString argument = quoted.at(i);
+        QString name = DrivePaths::isDrivePath(argument) && !junkPaths
+            ? m_files.paths().relativeToStagingRoot(argument)
+            : QFileInfo(QString(argument).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
+        report.entries << ZipEntryReport{name, 8, QString()};
+    }
+    QDir().mkpath(QFileInfo(archive).path());
+    QFile file(archive);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("stand-in archive " + QByteArray::number(++m_archivesWritten));
+    m_archives.insert(archive, report);
+}
+
 std::unique_ptr<LaunchedProcess> FakePlatform::launch(const QString &commandLine, WindowStyle style)
 {
     record(QStringLiteral("launch ") + commandLine);
@@ -162,6 +206,8 @@ std::unique_ptr<LaunchedProcess> FakePlatform::launch(const QString &commandLine
     }
     if (onLaunch && outcome.started)
         onLaunch(commandLine);
+    if (outcome.succeeded())
+        writeArchive(commandLine);
     return std::make_unique<FakeProcess>(outcome, m_calls, commandLine);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/SettingsFile.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -33,6 +34,10 @@ public:
     void scriptLaunch(const ProcessOutcome &outcome) { m_launches.push_back(outcome); }
     // Called with each command line just before it "runs" (to fake its effect).
     std::function<void(const QString &)> onLaunch;
+    // A started archiver that succeeds writes its archive (a stand-in file)
+    // holding what it was given, as a well-behaved one would; scriptZip
+    // replaces what the next archive inspection finds.
+    void scriptZip(const ZipReport &report) { m_zipReports.push_back(report); }
     // Makes every settings write fail, as an unwritable store would.
     bool failSettingsWrites = false;
     QString programFolderPath = QStringLiteral("C:\\Tools\\Packager");
@@ -63,6 +68,8 @@ public:
     bool folderExists(const QString &path) override;
     bool fileExists(const QString &path) override;
     std::optional<qint64> fileLength(const QString &path) override;
+    std::optional<FileStamp> fileStamp(const QString &path) override;
+    ZipReport inspectZip(const QString &path) override;
     QString programFolder() const override;
     QString displayPath(const QString &path) const override;
 
@@ -76,6 +83,7 @@ public:
 private:
     void record(const QString &call) { m_calls << call; }
     void unexpectedDialog(const QString &what);
+    void writeArchive(const QString &commandLine);
 
     QTemporaryDir m_dir;
     QString m_settingsFileName;
@@ -88,6 +96,9 @@ private:
     std::deque<QString> m_folders;
     std::deque<std::function<void(QDialog &)>> m_modals;
     std::deque<ProcessOutcome> m_launches;
+    std::deque<ZipReport> m_zipReports;
+    QHash<QString, ZipReport> m_archives; // by native path, as written by writeArchive
+    int m_archivesWritten = 0;
 };
 
 } // namespace corvane

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QStringList>
+#include <optional>
+
+namespace corvane {
+
+// What a finished archiver run must have left: an archive at its path,
+// written by this run, that the game reads (no zip64; stored and deflated
+// entries only, each passing its CRC check) and that holds every expected
+// entry. The first check that fails, said for the user; nothing when all pass.
+std::optional<QString> archiveProblem(const QString &shownPath, const std::optional<FileStamp> &before,
+                                      const std::optional<FileStamp> &after, const ZipReport &report,
+                                      const QStringList &expectedEntries);
+
+} // namespace corvane
