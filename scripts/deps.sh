@@ -16,8 +16,13 @@ for p in $PACKAGES; do
 done
 
 if [ -n "$missing" ]; then
-  if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+  . "$(dirname "$0")/as-root.sh"
+  if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
+    echo "deps.sh: missing packages:$missing" >&2
+    echo "Run as root:  apt-get update && apt-get install -y --no-install-recommends$missing" >&2
+    exit 1
+  fi
   echo "Installing:$missing"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 fi
