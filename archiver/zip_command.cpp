@@ -26,8 +26,20 @@ int runChecked(const Options& options)
     if (options.files.empty())
         throw Failure(exitcode::nothingToDo, "Nothing to do! (" + options.archive + ")");
 
+    // An archive that is a link (into the game's folder, say) is updated
+    // where it leads, and stays a link.
+    const std::string target = os::followLinks(options.archive);
     OldArchive old;
-    readOldArchive(options.archive, old);
+    readOldArchive(target, old);
+    if (old.exists && !os::writable(target)) {
+        std::fprintf(stderr, "zip I/O error: Permission denied\n");
+        throw Failure(exitcode::cannotWrite, "Could not create output file (" + options.archive + ")");
+    }
+    // Writing a new file in its place would split the names apart, leaving
+    // the other names with the old archive.
+    if (old.exists && old.status.links > 1)
+        throw Failure(exitcode::cannotWrite, options.archive + " has other hard links, which replacing it would "
+                                                                 "split from it; not updated");
     std::vector<Source> sources = collectSources(options, old);
     if (sources.empty())
         throw Failure(exitcode::nothingToDo, "Nothing to do! (" + options.archive + ")");
@@ -62,7 +74,7 @@ int runChecked(const Options& options)
             throw Failure(exitcode::tooBig, job.source->path + ": " + limit);
 
     os::installStopHandlers();
-    os::TemporaryFile temporary(options.archive);
+    os::TemporaryFile temporary(target);
     const int zipLevel = options.level.value_or(6);
     {
         ArchiveWriter writer(temporary.path(), options.archive);
@@ -91,7 +103,7 @@ int runChecked(const Options& options)
     }
     old.close();
     const std::uint32_t mode = old.exists ? (old.status.mode & 07777) : os::newFileMode();
-    temporary.commit(options.archive, mode);
+    temporary.commit(target, mode);
     return exitcode::ok;
 }
 

@@ -18,6 +18,7 @@ struct FileInfo {
     bool ownerWritable = true;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::uint64_t links = 1; // names of this file in the file system
 
     bool sameFile(const FileInfo& other) const { return device == other.device && inode == other.inode; }
 };
@@ -28,6 +29,11 @@ enum class Found { yes, missing, failed };
 Found inspect(const std::string& path, FileInfo& info, std::string& error);
 // Whether the file can be opened for reading; otherwise `error` says why.
 bool readable(const std::string& path, std::string& error);
+// Whether this user may write the existing file.
+bool writable(const std::string& path);
+// The file a path names once symbolic links are followed; the path itself
+// when it is no link. Throws Failure for a link that leads nowhere.
+std::string followLinks(const std::string& path);
 
 // A file opened for reading; throws Failure when it cannot be opened.
 class InputFile {

@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace corvane::zip::os {
@@ -41,6 +43,7 @@ FileInfo infoOf(const struct stat& status)
     info.ownerWritable = (status.st_mode & S_IWUSR) != 0;
     info.device = static_cast<std::uint64_t>(status.st_dev);
     info.inode = static_cast<std::uint64_t>(status.st_ino);
+    info.links = static_cast<std::uint64_t>(status.st_nlink);
     return info;
 }
 
@@ -68,6 +71,22 @@ bool readable(const std::string& path, std::string& error)
     }
     ::close(fd);
     return true;
+}
+
+bool writable(const std::string& path)
+{
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+std::string followLinks(const std::string& path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return path;
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
+    if (!resolved)
+        throw Failure(exitcode::cannotWrite, "Could not follow the link " + path + " (" + lastErrorText() + ")");
+    return resolved.get();
 }
 
 InputFile::InputFile(const std::string& path) : m_path(path)

@@ -424,6 +424,61 @@ class Refusals(ZipCase):
         self.assertUntouched()
 
 
+    def test_write_protected_archive_refused_like_info_zip(self):
+        # Info-ZIP asks whether this user may write the archive; as root the
+        # answer is always yes, so the check runs as an ordinary user.
+        os.chmod(self.archive, 0o444)
+        prefix = []
+        if os.geteuid() == 0:
+            for path in (self.tmp, self.stage, self.out, self.archive):
+                os.chown(path, 65534, 65534)
+            prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        for program in (ZIP, INFOZIP):
+            run = subprocess.run([*prefix, program, "-q", self.archive, "q3dm99.txt"], cwd=self.stage,
+                                 capture_output=True, text=True, timeout=60)
+            self.assertEqual(run.returncode, 15, (program, run.stderr))
+            self.assertIn("Could not create output file", run.stdout + run.stderr)
+        self.assertUntouched()
+
+    def test_hard_linked_archive_is_not_split(self):
+        other = os.path.join(self.tmp, "other-name.pk3")
+        os.link(self.archive, other)
+        run = self.zip("-q", self.archive, "q3dm99.txt")
+        self.assertEqual(run.returncode, 15)
+        self.assertIn("hard links", run.stderr)
+        self.assertUntouched()
+        self.assertTrue(os.path.samefile(self.archive, other))
+
+
+class Links(ZipCase):
+    """An archive that is a symbolic link stays one."""
+
+    def test_linked_archive_is_updated_where_it_leads(self):
+        contents = make_map(self.stage, self.rng)
+        game = os.path.join(self.tmp, "game", "baseq3")
+        os.makedirs(game)
+        target = os.path.join(game, "q3dm99.pk3")
+        self.assertEqual(self.zip("-q", target, "q3dm99.txt").returncode, 0)
+        link = os.path.join(self.out, "q3dm99.pk3")
+        os.symlink(target, link)
+        run = self.zip("-q", link, *MAP_FILES)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.readlink(link), target)
+        self.assertHolds(target, {name: contents[name] for name in ["q3dm99.txt", *MAP_FILES[:3], *MAP_FILES[4:]]})
+        self.assertNoLeftovers(game, ["q3dm99.pk3"])
+        self.assertNoLeftovers(self.out, ["q3dm99.pk3"])
+
+    def test_link_that_leads_nowhere_is_refused(self):
+        make_map(self.stage, self.rng)
+        link = os.path.join(self.out, "q3dm99.pk3")
+        os.symlink(os.path.join(self.tmp, "missing", "q3dm99.pk3"), link)
+        run = self.zip("-q", link, "q3dm99.txt")
+        self.assertEqual(run.returncode, 15)
+        self.assertIn("Could not follow the link", run.stderr)
+        self.assertTrue(os.path.islink(link))
+
+
 class Interruptions(ZipCase):
     """A kill at any moment leaves the old archive byte-identical."""
 
