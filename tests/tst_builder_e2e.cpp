@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "package/PackageDescription.h"
 #include "platform/DesktopPlatform.h"
+#include "support/ScriptedDesktop.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -23,30 +24,6 @@
 using namespace corvane;
 
 namespace {
-
-// The desktop platform with its modal boxes answered by the test.
-class ScriptedDesktop : public DesktopPlatform {
-public:
-    using DesktopPlatform::DesktopPlatform;
-    QStringList messages;
-    QString details;
-    int level = 1;
-
-    int messageBox(const QString &text, int flags, const QString &title, const QString &more) override
-    {
-        messages << QString::number(flags) + "|" + title + "|" + text;
-        if (!more.isEmpty())
-            details = more;
-        return AnswerOk;
-    }
-    int showModal(QDialog &dialog) override
-    {
-        auto &options = dynamic_cast<CmpOptions &>(dialog);
-        options.Slider1->setValue(level);
-        options.Command1->click();
-        return dialog.result();
-    }
-};
 
 QByteArray run(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
 {
