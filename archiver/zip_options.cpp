@@ -72,12 +72,10 @@ ParseResult parseArguments(const std::vector<std::string>& args)
 
 int libdeflateLevel(std::optional<int> zipLevel)
 {
-    static constexpr std::array<int, 10> map{0, 1, 2, 3, 4, 5, 6, 8, 10, 12};
-    if (!zipLevel)
-        return 6;
-    if (*zipLevel < 0 || *zipLevel > 9)
-        return 6;
-    return map[static_cast<std::size_t>(*zipLevel)];
+    static constexpr std::array<int, 10> map{0, 1, 2, 3, 4, 5, 7, 8, 10, 12};
+    constexpr int defaultLevel = 6;
+    const int level = zipLevel && *zipLevel >= 0 && *zipLevel <= 9 ? *zipLevel : defaultLevel;
+    return map[static_cast<std::size_t>(level)];
 }
 
 NameResult entryName(std::string_view path, bool junkPaths)

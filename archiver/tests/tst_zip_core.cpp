@@ -79,9 +79,10 @@ void testCommandLine()
 
 void testLevels()
 {
-    expectEqual(libdeflateLevel(std::nullopt), 6, "default is libdeflate 6");
+    expectEqual(libdeflateLevel(std::nullopt), libdeflateLevel(6), "no switch is -6");
+    expectEqual(libdeflateLevel(6), 7, "-6 is libdeflate 7");
     expectEqual(libdeflateLevel(0), 0, "-0 stores");
-    for (int level = 1; level <= 6; ++level)
+    for (int level = 1; level <= 5; ++level)
         expectEqual(libdeflateLevel(level), level, "-" + std::to_string(level) + " keeps its number");
     expectEqual(libdeflateLevel(9), 12, "-9 is libdeflate's strongest");
     for (int level = 1; level < 9; ++level)
