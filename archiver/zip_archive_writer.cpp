@@ -67,6 +67,21 @@ ArchiveWriter::~ArchiveWriter()
         zipClose(m_file, nullptr);
 }
 
+void ArchiveWriter::openEntry(const Source& source, const os::FileInfo& status, bool deflated, int zipLevel)
+{
+    zip_fileinfo info{};
+    info.tmz_date = dosTime(status.modified);
+    info.external_fa = (static_cast<uLong>(status.mode) << 16) | (status.ownerWritable ? 0 : msdosReadOnly) |
+        (source.directory ? msdosDirectory : 0);
+    const uLong flags = needsUtf8Flag(source.name) ? flagUtf8Name : 0;
+    // The level only sets the "maximum/fast" hint bits, as Info-ZIP does.
+    const int method = deflated ? Z_DEFLATED : 0;
+    const int levelHint = deflated ? zipLevel : 0;
+    check(zipOpenNewFileInZip4(m_file, source.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
+                               levelHint, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
+                               versionMadeByUnix, flags));
+}
+
 void ArchiveWriter::addNew(const Job& job, int zipLevel)
 {
     const Source& source = *job.source;
@@ -77,20 +92,25 @@ void ArchiveWriter::addNew(const Job& job, int zipLevel)
     layout.compressedSize = bytes.size();
     layout.uncompressedSize = job.size;
     budget(layout, source.name);
-
-    zip_fileinfo info{};
-    info.tmz_date = dosTime(job.status.modified);
-    info.external_fa = (static_cast<uLong>(job.status.mode) << 16) |
-        (job.status.ownerWritable ? 0 : msdosReadOnly) | (source.directory ? msdosDirectory : 0);
-    const uLong flags = needsUtf8Flag(source.name) ? flagUtf8Name : 0;
-    // The level only sets the "maximum/fast" hint bits, as Info-ZIP does.
-    const int method = deflated ? Z_DEFLATED : 0;
-    const int levelHint = deflated ? zipLevel : 0;
-    check(zipOpenNewFileInZip4(m_file, source.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
-                               levelHint, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                               versionMadeByUnix, flags));
+    openEntry(source, job.status, deflated, zipLevel);
     write(bytes.data(), bytes.size());
     check(zipCloseFileInZipRaw(m_file, static_cast<uLong>(layout.uncompressedSize), job.crc));
+}
+
+StreamResult ArchiveWriter::addStreamed(const Source& source, int level, int zipLevel)
+{
+    os::InputFile file(source.path);
+    openEntry(source, file.info(), level > 0, zipLevel);
+    const StreamResult result = streamFile(
+        file, source.path, level, [this](const unsigned char* data, std::size_t size) { write(data, size); });
+    // Known only now; the limits are checked before the entry is closed.
+    EntryLayout layout;
+    layout.nameBytes = source.name.size();
+    layout.compressedSize = result.written;
+    layout.uncompressedSize = result.size;
+    budget(layout, source.name);
+    check(zipCloseFileInZipRaw(m_file, static_cast<uLong>(result.size), result.crc));
+    return result;
 }
 
 void ArchiveWriter::copyOld(unzFile old, const OldEntry& entry, const std::string& oldPath)

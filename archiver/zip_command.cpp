@@ -8,6 +8,7 @@
 #include "zip_old_archive.h"
 #include "zip_plan.h"
 #include "zip_sources.h"
+#include "zip_stream.h"
 
 #include <cstdio>
 #include <string>
@@ -38,8 +39,10 @@ int runChecked(const Options& options)
     // Writing a new file in its place would split the names apart, leaving
     // the other names with the old archive.
     if (old.exists && old.status.links > 1)
-        throw Failure(exitcode::cannotWrite, options.archive + " has other hard links, which replacing it would "
-                                                                 "split from it; not updated");
+        throw Failure(exitcode::cannotWrite,
+                      options.archive +
+                          " has other hard links, which replacing it would "
+                          "split from it; not updated");
     std::vector<Source> sources = collectSources(options, old);
     if (sources.empty())
         throw Failure(exitcode::nothingToDo, "Nothing to do! (" + options.archive + ")");
@@ -58,7 +61,13 @@ int runChecked(const Options& options)
         jobs[i].source = &sources[i];
         os::FileInfo status;
         std::string error;
-        if (os::inspect(sources[i].path, status, error) == os::Found::yes && status.regular)
+        if (os::inspect(sources[i].path, status, error) != os::Found::yes || !status.regular)
+            continue;
+        if (std::string limit = checkFileSize(status.size); !limit.empty())
+            throw Failure(exitcode::tooBig, sources[i].path + ": " + limit);
+        if (status.size > streamPieceBytes)
+            sources[i].streamed = true;
+        else
             jobs[i].cost = 2 * status.size;
     }
     for (const PlanStep& step : steps) {
@@ -69,35 +78,47 @@ int runChecked(const Options& options)
     }
     if (std::string limit = checkEntryCount(steps.size()); !limit.empty())
         throw Failure(exitcode::tooBig, options.archive + ": " + limit);
-    for (const Job& job : jobs)
-        if (std::string limit = checkFileSize(job.cost / 2); !limit.empty())
-            throw Failure(exitcode::tooBig, job.source->path + ": " + limit);
 
     os::installStopHandlers();
     os::TemporaryFile temporary(target);
     const int zipLevel = options.level.value_or(6);
     {
         ArchiveWriter writer(temporary.path(), options.archive);
-        Compressors compressors(jobs, libdeflateLevel(options.level));
+        const int level = libdeflateLevel(options.level);
+        Compressors compressors(jobs, level);
         for (const PlanStep& step : steps) {
             if (step.kind == PlanStep::Kind::keepOld) {
                 writer.copyOld(old.file, old.entries[step.index], options.archive);
                 continue;
             }
-            Job& job = compressors.await(step.index);
-            if (job.errorCode != 0)
-                throw Failure(job.errorCode, job.error);
-            writer.addNew(job, zipLevel);
+            const Source& source = sources[step.index];
+            bool deflated = false;
+            std::uint64_t size = 0;
+            std::uint64_t packed = 0;
+            if (source.streamed) {
+                const StreamResult streamed = writer.addStreamed(source, level, zipLevel);
+                deflated = level > 0;
+                size = streamed.size;
+                packed = streamed.written;
+            } else {
+                Job& job = compressors.await(step.index);
+                if (job.errorCode != 0)
+                    throw Failure(job.errorCode, job.error);
+                writer.addNew(job, zipLevel);
+                deflated = job.deflated;
+                size = job.size;
+                packed = job.packed.size();
+                compressors.release(step.index);
+            }
             if (!options.quiet) {
-                const char* verb = job.source->replacing ? "updating: " : "  adding: ";
-                if (job.deflated)
-                    std::printf("%s%s (deflated %d%%)\n", verb, job.source->name.c_str(),
-                                percentSaved(job.size, job.packed.size()));
+                const char* verb = source.replacing ? "updating: " : "  adding: ";
+                if (deflated)
+                    std::printf("%s%s (deflated %d%%)\n", verb, source.name.c_str(),
+                                percentSaved(size, packed));
                 else
-                    std::printf("%s%s (stored 0%%)\n", verb, job.source->name.c_str());
+                    std::printf("%s%s (stored 0%%)\n", verb, source.name.c_str());
                 std::fflush(stdout);
             }
-            compressors.release(step.index);
         }
         writer.close(old.comment);
     }

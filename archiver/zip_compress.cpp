@@ -64,8 +64,11 @@ void compress(Job& job, libdeflate_compressor* compressor, int level)
 
 Compressors::Compressors(std::vector<Job>& jobs, int level) : m_jobs(jobs)
 {
-    for (std::size_t i = 0; i < jobs.size(); ++i)
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (jobs[i].source->streamed)
+            jobs[i].state = Job::State::done; // nothing to do here
         m_bySize.push_back(i);
+    }
     std::stable_sort(m_bySize.begin(), m_bySize.end(),
                      [&](std::size_t a, std::size_t b) { return jobs[a].cost > jobs[b].cost; });
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());

@@ -14,8 +14,9 @@
 namespace corvane::zip {
 
 // Input and output buffers of files being compressed at once; beyond it
-// workers wait for the writer, which keeps peak memory near the largest file.
-constexpr std::uint64_t memoryBudget = 192ull << 20;
+// workers wait for the writer. Files bigger than a stream piece are not held
+// whole but streamed by the writer (zip_stream.h), so this bounds the rest.
+constexpr std::uint64_t memoryBudget = 32ull << 20;
 
 // A file named on the command line.
 struct Source {
@@ -23,6 +24,7 @@ struct Source {
     std::string name; // entry name; folders end in '/'
     bool directory = false;
     bool replacing = false;
+    bool streamed = false; // too big to hold whole: the writer streams it
 };
 
 struct Job {

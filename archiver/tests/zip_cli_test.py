@@ -220,6 +220,31 @@ class PackageLines(ZipCase):
         with zipfile.ZipFile(archive) as z:
             self.assertEqual(z.getinfo("maps/big.bsp").compress_type, zipfile.ZIP_DEFLATED)
 
+    def test_file_bigger_than_a_piece_at_each_level(self):
+        # Streamed piece by piece: compressible, incompressible and a size
+        # that is an exact number of pieces.
+        files = {
+            "maps/huge.bsp": bsp_like(self.rng, 13 << 20),
+            "levelshots/noise.tga": os.urandom(9 << 20),
+            "maps/exact.aas": bsp_like(self.rng, 8 << 20),
+        }
+        for name, data in files.items():
+            os.makedirs(os.path.join(self.stage, os.path.dirname(name)), exist_ok=True)
+            with open(os.path.join(self.stage, name), "wb") as f:
+                f.write(data)
+        for level in ("-0", "-5", None, "-9"):
+            with self.subTest(level=level):
+                archive = os.path.join(self.out, "big%s.pk3" % (level or ""))
+                run = self.zip(*([level] if level else []), archive, *files)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertValid(archive)
+                self.assertHolds(archive, files)
+                with zipfile.ZipFile(archive) as z:
+                    wanted = zipfile.ZIP_STORED if level == "-0" else zipfile.ZIP_DEFLATED
+                    self.assertEqual(z.getinfo("maps/huge.bsp").compress_type, wanted)
+                    noise = z.getinfo("levelshots/noise.tga")
+                    self.assertLessEqual(noise.compress_size, noise.file_size * 1.001)
+
     def test_quiet_prints_nothing(self):
         make_map(self.stage, self.rng)
         run = self.zip("-q", "-9", os.path.join(self.out, "q.pk3"), *MAP_FILES)
