@@ -143,6 +143,21 @@ def generated_set(stage):
         len(zlib.compress(bytes(bsp), 9)) / len(bsp))
 
 
+BIG_FILE_BYTES = 400 << 20
+
+
+def generated_bsp_piece():
+    """16 MiB shaped like a BSP's lumps, repeated to make one big file."""
+    rng = random.Random(7)
+    out = bytearray()
+    while len(out) < 16 << 20:
+        base = rng.randrange(-4096, 4096)
+        for _ in range(rng.randrange(50, 400)):
+            out += struct.pack("<3f2i", base + rng.random() * 64, base * 0.5, rng.randrange(-8, 8) * 16.0,
+                               rng.randrange(0, 64), rng.randrange(0, 3))
+    return bytes(out[:16 << 20])
+
+
 def tools(zip_exe):
     """Name -> command (without the archive and files)."""
     seven = ["7zz", "a", "-tzip", "-mm=Deflate", "-mx=9", "-mfb=258", "-mpass=15", "-bd", "-bso0", "-bsp0"]
@@ -297,6 +312,23 @@ def main():
         ]
         for goal, met in goals:
             print("- %s: %s" % (goal, "met" if met else "NOT met"))
+
+        # Memory must not grow with the input: one big file, every level.
+        big_stage = os.path.join(work, "big")
+        os.makedirs(os.path.join(big_stage, "maps"))
+        piece = generated_bsp_piece()
+        with open(os.path.join(big_stage, "maps/huge.bsp"), "wb") as f:
+            for _ in range(BIG_FILE_BYTES // len(piece)):
+                f.write(piece)
+        print()
+        print("| %d MB file | peak RSS KiB |" % (BIG_FILE_BYTES >> 20))
+        print("|---|---:|")
+        peaks = {}
+        for name in ("ours -0", "ours default", "ours -9"):
+            peaks[name] = peak_memory_kib(commands[name], big_stage, os.path.join(work, "big.zip"), ["maps/huge.bsp"])
+            print("| %s | %s |" % (name, peaks[name]))
+        met = all(peak is not None and peak < 100 * 1024 for peak in peaks.values())
+        print("- peak RSS < 100 MB at every level: %s" % ("met" if met else "NOT met"))
 
         if args.create_bench:
             print()
