@@ -22,6 +22,8 @@ constexpr int slowLevel = 10;
 // Each cut costs a few hundred bytes; past a few pieces the other files of
 // the package keep the remaining cores busy anyway.
 constexpr unsigned maximumPieces = 4;
+// Where the block walk of makeJoinable lets zlib put what it inflates.
+constexpr std::size_t inflateSinkBytes = 1u << 16;
 
 std::vector<unsigned char> compressPiece(libdeflate_compressor* compressor, const unsigned char* data,
                                          std::size_t size, std::size_t room)
@@ -62,7 +64,7 @@ bool makeJoinable(std::vector<unsigned char>& stream)
     std::size_t headerByte = 0;
     unsigned headerBit = 1;
     unsigned unused = 8;
-    std::vector<unsigned char> sink(1u << 16);
+    std::vector<unsigned char> sink(inflateSinkBytes);
     int status = Z_OK;
     for (;;) {
         z.next_out = sink.data();

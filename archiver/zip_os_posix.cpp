@@ -73,10 +73,7 @@ bool readable(const std::string& path, std::string& error)
     return true;
 }
 
-bool writable(const std::string& path)
-{
-    return ::access(path.c_str(), W_OK) == 0;
-}
+bool writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 
 std::string followLinks(const std::string& path)
 {
@@ -85,7 +82,8 @@ std::string followLinks(const std::string& path)
         return path;
     std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
     if (!resolved)
-        throw Failure(exitcode::cannotWrite, "Could not follow the link " + path + " (" + lastErrorText() + ")");
+        throw Failure(exitcode::cannotWrite,
+                      "Could not follow the link " + path + " (" + lastErrorText() + ")");
     return resolved.get();
 }
 

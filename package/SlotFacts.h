@@ -15,9 +15,9 @@ enum class Slot { Levelshot, AAS, BSP, ReadmeFile, ArenaFile, Shader1, Shader2 }
 
 // A fixed place on drive C: where slot files are staged for the archiver.
 struct StagingFolder {
-    const char *testPath;   // as the existence test asks for it; null: the drive root, never tested
-    const char *createPath; // as it is made and removed
-    const char *prefix;     // of the staged copy and its archiver argument
+    const char *testPath;    // as the existence test asks for it; null: the drive root, never tested
+    const char *createPath;  // as it is made and removed
+    const char *prefix;      // of the staged copy and its archiver argument
     const char *entryFolder; // of the file's entry in the package: "maps/", or "" at the top
 };
 

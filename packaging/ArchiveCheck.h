@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QStringList>
+
 #include <optional>
 
 namespace corvane {

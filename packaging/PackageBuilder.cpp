@@ -69,9 +69,9 @@ private:
     // What one archiver run is to make.
     struct ArchiveRun {
         QString commandLine;
-        QString archivePath;   // save location + archive name
+        QString archivePath; // save location + archive name
         QString archiveName;
-        QStringList entries;   // what it must hold
+        QStringList entries; // what it must hold
         bool askToWait = false;
     };
     bool runArchiver(const ArchiveRun &run);
@@ -114,8 +114,8 @@ std::optional<QString> Build::emptyNeededSlot() const
         if (slot == Slot::ReadmeFile && !readmeIsPackaged())
             continue;
         const QString label = QLatin1String(factsOf(slot).label);
-        const QString article = QStringLiteral("AEIOU").contains(label.at(0)) ? QStringLiteral("an")
-                                                                              : QStringLiteral("a");
+        const QString article =
+            QStringLiteral("AEIOU").contains(label.at(0)) ? QStringLiteral("an") : QStringLiteral("a");
         return QStringLiteral("The %1 slot is empty, so there is nothing to copy into the package. "
                               "Please select %2 %1 to add.")
             .arg(label, article);

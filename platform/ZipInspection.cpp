@@ -2,9 +2,8 @@
 
 #include <QFile>
 
-#include <minizip/unzip.h>
-
 #include <memory>
+#include <minizip/unzip.h>
 #include <vector>
 
 namespace corvane {
@@ -80,8 +79,7 @@ QString readWhole(unzFile zip)
 ZipReport inspectZipFile(const QString &nativePath)
 {
     ZipReport report;
-    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(QFile::encodeName(nativePath).constData()),
-                                                      unzClose);
+    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(QFile::encodeName(nativePath).constData()), unzClose);
     if (!zip) {
         report.problem = QStringLiteral("it is not a zip archive");
         return report;
