@@ -1,4 +1,5 @@
 #include "zip_command.h"
+#include "zip_os.h"
 #include "zip_options.h"
 
 #include <cstdio>
@@ -8,7 +9,7 @@
 int main(int argc, char** argv)
 {
     using namespace corvane::zip;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = os::arguments(argc, argv);
     const ParseResult parsed = parseArguments(args);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "zip error: Invalid command arguments (%s)\n", parsed.error.c_str());

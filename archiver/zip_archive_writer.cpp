@@ -56,7 +56,7 @@ tm_zip dosTime(std::time_t modified)
 ArchiveWriter::ArchiveWriter(const std::string& path, const std::string& archiveName)
     : m_archiveName(archiveName)
 {
-    m_file = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    m_file = os::openZipToWrite(path);
     if (!m_file)
         throw Failure(exitcode::cannotWrite, "Could not create " + path + " (" + os::lastErrorText() + ")");
 }
@@ -197,6 +197,7 @@ void ArchiveWriter::write(const void* data, std::size_t size)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
+        os::checkStop();
         const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size, maxWriteCall));
         check(zipWriteInFileInZip(m_file, bytes, chunk));
         bytes += chunk;

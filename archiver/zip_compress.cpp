@@ -8,11 +8,14 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 namespace corvane::zip {
 
 namespace {
+
+constexpr std::chrono::milliseconds stopCheckInterval{100};
 
 void readWhole(Job& job)
 {
@@ -93,7 +96,12 @@ Job& Compressors::await(std::size_t index)
     std::unique_lock<std::mutex> lock(m_mutex);
     m_nextToWrite = index;
     m_changed.notify_all();
-    m_changed.wait(lock, [&] { return m_jobs[index].state == Job::State::done; });
+    // Woken now and then to heed a stop request while a big file compresses.
+    while (!m_changed.wait_for(lock, stopCheckInterval, [&] { return m_jobs[index].state == Job::State::done; })) {
+        lock.unlock();
+        os::checkStop();
+        lock.lock();
+    }
     return m_jobs[index];
 }
 

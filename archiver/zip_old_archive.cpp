@@ -21,7 +21,7 @@ void readOldArchive(const std::string& path, OldArchive& old)
     if (old.status.size == 0)
         return; // an empty file holds no entries yet
     const std::string invalid = "Zip file structure invalid (" + path + ")";
-    old.file = unzOpen64(path.c_str());
+    old.file = os::openZipToRead(path);
     if (!old.file)
         throw Failure(exitcode::badArchive, invalid);
     unz_global_info64 global{};

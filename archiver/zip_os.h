@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace corvane::zip::os {
 
@@ -49,7 +50,7 @@ public:
 
 private:
     std::string m_path;
-    int m_handle = -1;
+    std::intptr_t m_handle = -1; // a descriptor or a handle, as the system has it
 };
 
 // The file the new archive is written to, beside the archive it replaces;
@@ -73,11 +74,19 @@ private:
 // From now on an interrupt or termination removes the temporary file and
 // ends the program with the "interrupted" exit code.
 void installStopHandlers();
+// Where a stop request arrives as a message rather than a signal, acts on
+// it; called between pieces of work.
+void checkStop();
 // The permission bits a newly created file gets.
 std::uint32_t newFileMode();
 // Local broken-down time; false when the time cannot be converted.
 bool localTime(std::time_t time, std::tm& local);
 // The text of the system's last error.
 std::string lastErrorText();
+// The command-line arguments after the program's name, in UTF-8.
+std::vector<std::string> arguments(int argc, char** argv);
+// minizip handles (zipFile, unzFile) for a UTF-8 path; null on failure.
+void* openZipToWrite(const std::string& path);
+void* openZipToRead(const std::string& path);
 
 } // namespace corvane::zip::os

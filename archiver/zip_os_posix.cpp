@@ -2,6 +2,9 @@
 #include "zip_options.h"
 #include "zip_os.h"
 
+#include <minizip/unzip.h>
+#include <minizip/zip.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,13 +101,13 @@ InputFile::InputFile(const std::string& path) : m_path(path)
 InputFile::~InputFile()
 {
     if (m_handle >= 0)
-        ::close(m_handle);
+        ::close(static_cast<int>(m_handle));
 }
 
 FileInfo InputFile::info() const
 {
     struct stat status {};
-    if (::fstat(m_handle, &status) != 0)
+    if (::fstat(static_cast<int>(m_handle), &status) != 0)
         throw Failure(exitcode::cannotRead, "Could not read " + m_path + " (" + lastErrorText() + ")");
     return infoOf(status);
 }
@@ -112,7 +115,7 @@ FileInfo InputFile::info() const
 std::size_t InputFile::read(void* buffer, std::size_t size)
 {
     for (;;) {
-        const ssize_t got = ::read(m_handle, buffer, size);
+        const ssize_t got = ::read(static_cast<int>(m_handle), buffer, size);
         if (got >= 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR)
@@ -177,6 +180,23 @@ std::uint32_t newFileMode()
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return static_cast<std::uint32_t>(0666 & ~mask);
+}
+
+void checkStop() {}
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void* openZipToWrite(const std::string& path)
+{
+    return zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+}
+
+void* openZipToRead(const std::string& path)
+{
+    return unzOpen64(path.c_str());
 }
 
 bool localTime(std::time_t time, std::tm& local) { return ::localtime_r(&time, &local) != nullptr; }
