@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #ifdef Q_OS_WIN
@@ -17,6 +18,12 @@ namespace corvane {
 
 namespace {
 
+#ifdef Q_OS_WIN
+constexpr bool onWindows = true;
+#else
+constexpr bool onWindows = false;
+#endif
+
 QString nativeProgramPath(const QString &program)
 {
     QString path = program;
@@ -24,10 +31,20 @@ QString nativeProgramPath(const QString &program)
     return path;
 }
 
+// A program named without a folder is looked for on the search path, as the
+// Windows launcher does (start.exe, explorer.exe).
+QString findProgram(const QString &program)
+{
+    const QString path = nativeProgramPath(program);
+    if (!path.contains(QLatin1Char('/')))
+        return QStandardPaths::findExecutable(path);
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+}
+
 bool isProgram(const QString &program)
 {
-    const QFileInfo info(nativeProgramPath(program));
-    return info.isFile() && info.isExecutable();
+    return !findProgram(program).isEmpty();
 }
 
 class NoProcess : public LaunchedProcess {
@@ -60,6 +77,9 @@ void applyWindowStyle(QProcess &process, WindowStyle style)
     process.setCreateProcessArgumentsModifier([style](QProcess::CreateProcessArguments *arguments) {
         arguments->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
         arguments->startupInfo->wShowWindow = style == WindowStyle::Hidden ? SW_HIDE : SW_SHOWNORMAL;
+        // A console program (the archiver) gets no console window of its own:
+        // its output is captured and shown when it fails.
+        arguments->flags |= CREATE_NO_WINDOW;
     });
 #else
     // A program started here has no window of its own to show or hide.
@@ -137,7 +157,9 @@ std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, c
                                                    WindowStyle style)
 {
     QString address;
-    if (isPageOpener(commandLine, &address)) {
+    // On Windows start.exe and explorer.exe are real programs, started as
+    // they are; elsewhere the desktop opens the address.
+    if (!onWindows && isPageOpener(commandLine, &address)) {
         if (!address.isEmpty() && QDesktopServices::openUrl(QUrl::fromUserInput(address)))
             return std::make_unique<OpenedPage>();
         return std::make_unique<NoProcess>(QStringLiteral("The web page could not be opened."));
@@ -159,7 +181,7 @@ std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, c
     const QString root = paths.stagingRoot();
     QDir().mkpath(root);
     // The program is found here, not from inside the working folder.
-    const QString program = QFileInfo(nativeProgramPath(split->program)).absoluteFilePath();
+    const QString program = findProgram(split->program);
     return std::make_unique<RunningProcess>(program, arguments, root, style);
 }
 
