@@ -88,7 +88,7 @@ prefix=$sdk
 Name: minizip
 Description: zip and unzip on zlib
 Version: 1.2.13
-Cflags: -I\${prefix}/include/minizip
+Cflags: -I\${prefix}/include -I\${prefix}/include/minizip
 Libs: -L\${prefix}/lib -lminizip -lz
 PC
 }
@@ -126,6 +126,7 @@ build_qt() {
     -DFEATURE_system_doubleconversion=OFF \
     -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_dbus=OFF \
     -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_printsupport=OFF -DFEATURE_tabletevent=OFF \
+    -DFEATURE_direct2d=OFF \
     >"$2/qt-configure.log" 2>&1 || { tail -40 "$2/qt-configure.log"; fail "Qt did not configure"; }
   cmake --build "$out" --parallel "$jobs" >"$2/qt-build.log" 2>&1 || { tail -40 "$2/qt-build.log"; fail "Qt did not build"; }
   cmake --install "$out" >/dev/null
@@ -142,3 +143,42 @@ if [ ! -f "$sdk/complete" ]; then
   rm -rf "$work"
   touch "$sdk/complete"
 fi
+
+# --- Corvane for Windows -----------------------------------------------------
+build=$repo/build-windows
+testing=OFF
+[ "$run_tests" -eq 1 ] && testing=ON
+cmake -S "$repo" -B "$build/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev \
+  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" -DCORVANE_WINDOWS_SDK="$sdk" \
+  -DCMAKE_PREFIX_PATH="$sdk/qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DBUILD_TESTING=$testing >/dev/null
+cmake --build "$build/cmake"
+
+# --- the portable folder and its zip -------------------------------------------
+runtime="/usr/lib/gcc/$triple/12-posix /usr/$triple/lib"
+folder=$build/Corvane
+rm -rf "$folder" && mkdir -p "$folder/platforms" "$folder/styles"
+cp "$build/cmake/corvane.exe" "$build/cmake/zip.exe" "$folder/"
+cp "$sdk/qt/bin/Qt6Core.dll" "$sdk/qt/bin/Qt6Gui.dll" "$sdk/qt/bin/Qt6Widgets.dll" "$folder/"
+cp "$sdk/qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
+cp "$sdk/qt/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+  found=""
+  for dir in $runtime; do
+    [ -f "$dir/$dll" ] && { found=$dir/$dll; break; }
+  done
+  [ -n "$found" ] || fail "the MinGW runtime $dll was not found"
+  cp "$found" "$folder/"
+done
+$triple-strip "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll
+
+export WINEPREFIX="$build/wine" WINEDEBUG=-all
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || fail "wine64 is not installed"
+[ -d "$WINEPREFIX" ] || "$wine" wineboot -i >/dev/null 2>&1
+archive=$build/Corvane-0.9-win64.zip
+rm -f "$archive"
+# Our own archiver packs the program it belongs to.
+(cd "$build" && "$wine" "$folder/zip.exe" -q -9 "Corvane-0.9-win64.zip" $(cd "$build" && find Corvane -type f | sort))
+[ -f "$archive" ] || fail "zip.exe made no $archive"
+say "made $archive"

@@ -1,0 +1,284 @@
+#include "zip_failure.h"
+#include "zip_options.h"
+#include "zip_os.h"
+
+#include <minizip/unzip.h>
+#include <minizip/zip.h>
+// After the two above, which define what it needs.
+#include <minizip/iowin32.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <shellapi.h>
+
+namespace corvane::zip::os {
+
+namespace {
+
+// Paths are UTF-8 inside the archiver and wide at the system's edge.
+std::wstring wide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+std::string narrow(const wchar_t* text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string out(static_cast<std::size_t>(size - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::time_t unixTime(const FILETIME& time)
+{
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    constexpr unsigned long long ticksPerSecond = 10000000ull;
+    constexpr unsigned long long epochDifference = 11644473600ull; // 1601 to 1970
+    return static_cast<std::time_t>(value.QuadPart / ticksPerSecond - epochDifference);
+}
+
+FileInfo infoOf(const BY_HANDLE_FILE_INFORMATION& status)
+{
+    FileInfo info;
+    info.directory = (status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.regular = !info.directory;
+    info.size = (static_cast<std::uint64_t>(status.nFileSizeHigh) << 32) | status.nFileSizeLow;
+    info.modified = unixTime(status.ftLastWriteTime);
+    info.ownerWritable = (status.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
+    // Unix bits as Info-ZIP's Windows build records them.
+    info.mode = info.directory ? 040755u : (info.ownerWritable ? 0100666u : 0100444u);
+    info.device = status.dwVolumeSerialNumber;
+    info.inode = (static_cast<std::uint64_t>(status.nFileIndexHigh) << 32) | status.nFileIndexLow;
+    info.links = status.nNumberOfLinks;
+    return info;
+}
+
+HANDLE openForReading(const std::string& path)
+{
+    return CreateFileW(wide(path).c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// What the stop handlers may touch.
+wchar_t g_tempPath[MAX_PATH + 1];
+volatile LONG g_tempArmed = 0;
+
+[[noreturn]] void stopNow()
+{
+    if (InterlockedCompareExchange(&g_tempArmed, 0, 1) == 1)
+        DeleteFileW(g_tempPath);
+    static const char text[] = "\nzip error: Interrupted (aborting)\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, sizeof text - 1, &written, nullptr);
+    ExitProcess(exitcode::interrupted);
+}
+
+BOOL WINAPI onConsoleStop(DWORD) { stopNow(); }
+
+extern "C" void onStopSignal(int) { stopNow(); }
+
+zlib_filefunc64_def wideFileFunctions()
+{
+    zlib_filefunc64_def functions{};
+    fill_win32_filefunc64W(&functions);
+    return functions;
+}
+
+} // namespace
+
+std::string lastErrorText()
+{
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, GetLastError(), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = text ? narrow(text) : "unknown error";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+Found inspect(const std::string& path, FileInfo& info, std::string& error)
+{
+    const HANDLE file = openForReading(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        error = lastErrorText();
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? Found::missing : Found::failed;
+    }
+    BY_HANDLE_FILE_INFORMATION status{};
+    const bool ok = GetFileInformationByHandle(file, &status);
+    if (!ok)
+        error = lastErrorText();
+    CloseHandle(file);
+    if (!ok)
+        return Found::failed;
+    info = infoOf(status);
+    return Found::yes;
+}
+
+bool readable(const std::string& path, std::string& error)
+{
+    const HANDLE file = openForReading(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = lastErrorText();
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
+bool writable(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+std::string followLinks(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    const HANDLE file = openForReading(path);
+    if (file == INVALID_HANDLE_VALUE)
+        throw Failure(exitcode::cannotWrite,
+                      "Could not follow the link " + path + " (" + lastErrorText() + ")");
+    wchar_t target[32768];
+    const DWORD length = GetFinalPathNameByHandleW(file, target, 32768, FILE_NAME_NORMALIZED);
+    CloseHandle(file);
+    if (length == 0 || length >= 32768)
+        throw Failure(exitcode::cannotWrite, "Could not follow the link " + path);
+    return narrow(target);
+}
+
+InputFile::InputFile(const std::string& path) : m_path(path)
+{
+    const HANDLE file = openForReading(path);
+    if (file == INVALID_HANDLE_VALUE)
+        throw Failure(exitcode::cannotRead,
+                      "Could not open for reading: " + path + " (" + lastErrorText() + ")");
+    m_handle = reinterpret_cast<std::intptr_t>(file);
+}
+
+InputFile::~InputFile()
+{
+    if (m_handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
+FileInfo InputFile::info() const
+{
+    BY_HANDLE_FILE_INFORMATION status{};
+    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(m_handle), &status))
+        throw Failure(exitcode::cannotRead, "Could not read " + m_path + " (" + lastErrorText() + ")");
+    return infoOf(status);
+}
+
+std::size_t InputFile::read(void* buffer, std::size_t size)
+{
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), buffer, want, &got, nullptr))
+        throw Failure(exitcode::cannotRead, "Could not read " + m_path + " (" + lastErrorText() + ")");
+    return got;
+}
+
+TemporaryFile::TemporaryFile(const std::string& besidePath)
+{
+    const std::size_t slash = besidePath.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "." : besidePath.substr(0, slash ? slash : 1);
+    wchar_t name[MAX_PATH + 1];
+    if (GetTempFileNameW(wide(folder).c_str(), L"zi", 0, name) == 0)
+        throw Failure(exitcode::cannotWrite,
+                      "Could not create temporary file in " + folder + " (" + lastErrorText() + ")");
+    m_path = narrow(name);
+    wcscpy_s(g_tempPath, name);
+    InterlockedExchange(&g_tempArmed, 1);
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    if (!m_kept) {
+        InterlockedExchange(&g_tempArmed, 0);
+        DeleteFileW(wide(m_path).c_str());
+    }
+}
+
+void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
+{
+    const std::wstring from = wide(m_path);
+    const HANDLE file = CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!flushed)
+        throw Failure(exitcode::cannotWrite, "could not finish " + m_path + " (" + lastErrorText() + ")");
+    if (!(mode & 0200))
+        SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExW(from.c_str(), wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw Failure(exitcode::cannotWrite, "could not replace " + target + " (" + lastErrorText() + ")");
+    InterlockedExchange(&g_tempArmed, 0);
+    m_kept = true;
+}
+
+void installStopHandlers()
+{
+    SetConsoleCtrlHandler(onConsoleStop, TRUE);
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+}
+
+// QProcess::terminate() asks a program without windows to end by posting
+// WM_CLOSE to its main thread.
+void checkStop()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_CLOSE || message.message == WM_QUIT)
+            stopNow();
+    }
+}
+
+std::uint32_t newFileMode() { return 0666; }
+
+bool localTime(std::time_t time, std::tm& local) { return localtime_s(&local, &time) == 0; }
+
+std::vector<std::string> arguments(int, char**)
+{
+    int count = 0;
+    const std::unique_ptr<wchar_t*, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &count),
+                                                               &LocalFree);
+    std::vector<std::string> result;
+    for (int i = 1; argv && i < count; ++i)
+        result.push_back(narrow(argv.get()[i]));
+    return result;
+}
+
+void* openZipToWrite(const std::string& path)
+{
+    zlib_filefunc64_def functions = wideFileFunctions();
+    return zipOpen2_64(wide(path).c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+}
+
+void* openZipToRead(const std::string& path)
+{
+    zlib_filefunc64_def functions = wideFileFunctions();
+    return unzOpen2_64(wide(path).c_str(), &functions);
+}
+
+} // namespace corvane::zip::os
