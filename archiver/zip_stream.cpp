@@ -62,8 +62,17 @@ StreamResult streamFile(os::InputFile& file, const std::string& path, int level,
         sink(data, size);
         result.written += size;
     };
+    const unsigned lanes = std::clamp(std::thread::hardware_concurrency(), 1u, maxPiecesInFlight);
+    // Pieces of equal size, a multiple of the cores in number, keep every
+    // core busy to the end: a 10 MB map on two cores is cut into four pieces
+    // of 2.5 MB, not into 4 + 4 + 2 MB.
+    const std::uint64_t expected = std::max<std::uint64_t>(file.info().size, 1);
+    std::uint64_t pieces = (expected + streamPieceBytes - 1) / streamPieceBytes;
+    pieces = (pieces + lanes - 1) / lanes * lanes;
+    const std::size_t pieceBytes = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>((expected + pieces - 1) / pieces, minimumStreamPiece, streamPieceBytes));
     const auto readPiece = [&]() {
-        std::vector<unsigned char> piece(streamPieceBytes);
+        std::vector<unsigned char> piece(pieceBytes);
         std::size_t have = 0;
         while (have < piece.size()) {
             const std::size_t got = file.read(piece.data() + have, piece.size() - have);
@@ -85,7 +94,6 @@ StreamResult streamFile(os::InputFile& file, const std::string& path, int level,
         return result;
     }
 
-    const unsigned lanes = std::clamp(std::thread::hardware_concurrency(), 1u, maxPiecesInFlight);
     std::vector<Compressor> compressors;
     for (unsigned i = 0; i < lanes; ++i) {
         compressors.emplace_back(libdeflate_alloc_compressor(level), libdeflate_free_compressor);

@@ -14,8 +14,10 @@
 
 namespace corvane::zip {
 
-// Files above this size are streamed; it is also the size of one piece.
+// Files above this size are streamed; it is also the largest piece.
 constexpr std::size_t streamPieceBytes = 4u << 20;
+// Pieces are cut evenly, but never smaller than this.
+constexpr std::size_t minimumStreamPiece = 1u << 20;
 // At most this many pieces are being compressed at once.
 constexpr unsigned maxPiecesInFlight = 4;
 
