@@ -18,15 +18,7 @@ triple=x86_64-w64-mingw32
 say() { echo "windows.sh: $*"; }
 fail() { say "$*" >&2; exit 1; }
 
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then
-    "$@"
-  elif command -v sudo >/dev/null 2>&1; then
-    sudo "$@"
-  else
-    fail "installing needs root, and sudo is not available. As root, run: $*"
-  fi
-}
+. "$repo/scripts/as-root.sh"
 
 # --- what Debian provides ----------------------------------------------------
 packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 \
