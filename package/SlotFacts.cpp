@@ -2,6 +2,9 @@
 
 #include "package/PackageDescription.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace corvane {
 
 const StagingFolder LevelshotsFolder{"c:\\levelshots\\", "C:\\levelshots", "C:\\LEVELSHOTS\\", "levelshots/"};
@@ -18,7 +21,6 @@ const PickDefinition ShaderPick{"Add Shader file", "Shader Files (*.shader)|*.sh
 
 namespace {
 
-// In the order of the Slot enumeration.
 const SlotFacts slotFacts[] = {
     {Slot::Levelshot, &FileSlots::Levelshot, "Levelshot", "Levelshot:", "Levelshot", &LevelshotsFolder, "levelshot",
      "levelshotP", 0.7, &LevelshotPick},
@@ -38,7 +40,9 @@ const SlotFacts slotFacts[] = {
 
 const SlotFacts &factsOf(Slot slot)
 {
-    return slotFacts[static_cast<int>(slot)];
+    // Found by its slot, so the table's order means nothing.
+    return *std::find_if(std::begin(slotFacts), std::end(slotFacts),
+                         [slot](const SlotFacts &facts) { return facts.slot == slot; });
 }
 
 QLineEdit *slotBox(const FileSlots &files, Slot slot)
