@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "package/SlotFacts.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/Product.h"
 #include "widgets/WindowPlacement.h"
@@ -11,7 +12,9 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(corvane::productName());
     QApplication::setApplicationName(corvane::productName());
 
-    corvane::DesktopPlatform platform;
+    corvane::DesktopPlatformConfig config;
+    config.stagingFolders = corvane::stagingFolderNames();
+    corvane::DesktopPlatform platform(config);
     corvane::Form1 window(platform);
     corvane::centreOnScreen(window);
     window.show();

@@ -60,4 +60,12 @@ QString packageEntry(Slot slot, const QString &name)
     return QLatin1String(factsOf(slot).staging->entryFolder) + name;
 }
 
+QStringList stagingFolderNames()
+{
+    QStringList names;
+    for (const StagingFolder *folder : folderCreationOrder)
+        names << QString::fromLatin1(folder->createPath).mid(3);
+    return names;
+}
+
 } // namespace corvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -75,6 +76,9 @@ constexpr SlotOrder profileOrder{Slot::ReadmeFile, Slot::Levelshot, Slot::BSP,  
 constexpr SlotOrder windowOrder = profileOrder;
 constexpr SlotOrder estimateOrder{Slot::ReadmeFile, Slot::Levelshot, Slot::AAS,    Slot::BSP,
                                   Slot::ArenaFile,  Slot::Shader1,   Slot::Shader2};
+
+// The names of the staging folders on drive C: ("levelshots", "maps", ...).
+QStringList stagingFolderNames();
 
 // The staging folders are made in one order and removed in another.
 constexpr std::array<const StagingFolder *, 3> folderCreationOrder{&LevelshotsFolder, &MapsFolder, &ScriptsFolder};

@@ -37,7 +37,7 @@ QMessageBox::Icon iconFor(int flags)
 
 DesktopPlatform::DesktopPlatform(const DesktopPlatformConfig &config)
     : m_settings(config.settingsFile)
-    , m_files(DrivePaths(config.dataFolder.isEmpty() ? defaultDataFolder() : config.dataFolder))
+    , m_files(DrivePaths(config.dataFolder.isEmpty() ? defaultDataFolder() : config.dataFolder, config.stagingFolders))
     , m_programFolder(config.programFolder)
 {
 }

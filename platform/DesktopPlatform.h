@@ -10,6 +10,7 @@ struct DesktopPlatformConfig {
     QString settingsFile;  // empty: the native per-user store
     QString dataFolder;    // empty: the per-user application data folder
     QString programFolder; // empty: the folder of the running executable
+    QStringList stagingFolders = {}; // the folders of C: that are staging places on Windows
 };
 
 // The platform on Qt, for the running program and for end-to-end tests.

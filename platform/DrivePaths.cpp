@@ -32,8 +32,9 @@ QString findEntry(const QString &folder, const QString &name)
 
 } // namespace
 
-DrivePaths::DrivePaths(const QString &dataFolder)
+DrivePaths::DrivePaths(const QString &dataFolder, const QStringList &stagingFolders)
     : m_dataFolder(QDir::cleanPath(dataFolder))
+    , m_stagingFolders(stagingFolders)
 {
 }
 
@@ -41,6 +42,24 @@ bool DrivePaths::isDrivePath(const QString &path)
 {
     return path.size() >= 3 && path.at(0).isLetter() && path.at(0).unicode() < 128 && path.at(1) == QLatin1Char(':')
         && path.at(2) == QLatin1Char('\\');
+}
+
+bool DrivePaths::isStagingPath(const QString &path) const
+{
+    if (!isDrivePath(path))
+        return false;
+#ifdef Q_OS_WIN
+    if (path.at(0).toLower() != QLatin1Char('c'))
+        return false;
+    // C:\ itself is the user's: only files directly in it are staged there.
+    const QStringList parts = components(path);
+    if (parts.isEmpty())
+        return false;
+    return parts.size() == 1 || m_stagingFolders.contains(parts.first(), Qt::CaseInsensitive);
+#else
+    // No native path here begins with a drive letter.
+    return true;
+#endif
 }
 
 QString DrivePaths::stagingRoot() const
@@ -55,7 +74,7 @@ QString DrivePaths::driveFolder(QChar letter) const
 
 QString DrivePaths::resolve(const QString &path) const
 {
-    if (!isDrivePath(path))
+    if (!isStagingPath(path))
         return path;
     const QString base = driveFolder(path.at(0));
     const QString relative = relativeTo(base, path);
@@ -66,7 +85,7 @@ QString DrivePaths::resolve(const QString &path) const
 
 QString DrivePaths::relativeToStagingRoot(const QString &path) const
 {
-    if (!isDrivePath(path) || path.at(0).toLower() != QLatin1Char('c'))
+    if (!isStagingPath(path) || path.at(0).toLower() != QLatin1Char('c'))
         return QString();
     return relativeTo(stagingRoot(), path);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace corvane {
 
@@ -10,9 +11,14 @@ namespace corvane {
 class DrivePaths {
 public:
     // dataFolder holds one folder per drive letter; C: is dataFolder/drive_c.
-    explicit DrivePaths(const QString &dataFolder);
+    // On Windows, where the user's own files have drive paths too, only a file
+    // directly in the root of C: and the stagingFolders of C: are staging
+    // places; every other path is the user's and is used as it is.
+    explicit DrivePaths(const QString &dataFolder, const QStringList &stagingFolders = {});
 
     static bool isDrivePath(const QString &path);
+    // Whether the path names a staging place rather than a file of the user.
+    bool isStagingPath(const QString &path) const;
 
     QString stagingRoot() const;
     // The native path for any path; empty for a drive path that tries to
@@ -27,6 +33,7 @@ private:
     // Null when the path climbs out; empty for the drive root itself.
     QString relativeTo(const QString &base, const QString &path) const;
     QString m_dataFolder;
+    QStringList m_stagingFolders;
 };
 
 } // namespace corvane

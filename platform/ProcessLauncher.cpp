@@ -171,7 +171,7 @@ std::unique_ptr<LaunchedProcess> launchCommandLine(const QString &commandLine, c
 
     QStringList arguments;
     for (const QString &argument : split->arguments) {
-        if (!DrivePaths::isDrivePath(argument))
+        if (!paths.isStagingPath(argument))
             arguments << argument;
         else if (argument.at(0).toLower() == QLatin1Char('c'))
             arguments << notAnOption(paths.relativeToStagingRoot(argument));

@@ -1,6 +1,7 @@
 // Create end to end: real files, the real launcher and the real archiver.
 #include "app/Form1.h"
 #include "package/PackageDescription.h"
+#include "package/SlotFacts.h"
 #include "platform/DesktopPlatform.h"
 #include "support/ScriptedDesktop.h"
 
@@ -70,7 +71,7 @@ private:
     void makePlatform(const QString &programFolder)
     {
         platform = std::make_unique<ScriptedDesktop>(
-            DesktopPlatformConfig{path("config/Corvane.conf"), path("data"), programFolder});
+            DesktopPlatformConfig{path("config/Corvane.conf"), path("data"), programFolder, stagingFolderNames()});
         form = std::make_unique<Form1>(*platform);
         form->Form_Activate();
         form->chkAutosave->setChecked(false);

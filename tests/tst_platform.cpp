@@ -1,6 +1,7 @@
 // Drive paths, command-line splitting, the launcher and the file copy.
 #include "platform/CommandLine.h"
 #include "platform/DesktopPlatform.h"
+#include "package/SlotFacts.h"
 #include "platform/DrivePaths.h"
 #include "platform/FileFilter.h"
 #include "platform/LocalFileSystem.h"
@@ -53,7 +54,7 @@ private slots:
 void PlatformTest::drivePathsIgnoreLetterCase()
 {
     QTemporaryDir dir;
-    DrivePaths paths(dir.path());
+    DrivePaths paths(dir.path(), stagingFolderNames());
     const QString root = dir.path() + "/drive_c";
     QCOMPARE(paths.stagingRoot(), root);
     write(root + "/maps/x.bsp", "x");
@@ -61,10 +62,18 @@ void PlatformTest::drivePathsIgnoreLetterCase()
     QCOMPARE(paths.resolve("C:\\MAPS\\x.bsp"), root + "/maps/x.bsp");
     QCOMPARE(paths.resolve("c:\\Maps\\X.BSP"), root + "/maps/x.bsp");
     QCOMPARE(paths.resolve("C:\\MAPS\\New.bsp"), root + "/maps/New.bsp");
-    QCOMPARE(paths.resolve("C:\\"), root);
     QCOMPARE(paths.resolve("c:\\scripts\\"), root + "/scripts");
     QCOMPARE(paths.resolve("/home/me/x.bsp"), QString("/home/me/x.bsp"));
+#ifdef Q_OS_WIN
+    // Here the user's own files have drive paths as well.
+    QCOMPARE(paths.resolve("C:\\"), QString("C:\\"));
+    QCOMPARE(paths.resolve("C:\\Users\\me\\maps\\x.bsp"), QString("C:\\Users\\me\\maps\\x.bsp"));
+    QCOMPARE(paths.resolve("D:\\maps\\x.bsp"), QString("D:\\maps\\x.bsp"));
+    QCOMPARE(paths.relativeToStagingRoot("C:\\Users\\me\\x.pk3"), QString());
+#else
+    QCOMPARE(paths.resolve("C:\\"), root);
     QCOMPARE(paths.resolve("D:\\out\\a.pk3"), dir.path() + "/drive_d/out/a.pk3");
+#endif
     QCOMPARE(paths.relativeToStagingRoot("C:\\MAPS\\x.bsp"), QString("maps/x.bsp"));
     QCOMPARE(paths.relativeToStagingRoot("C:\\q3dm99.txt"), QString("q3dm99.txt"));
     QCOMPARE(paths.relativeToStagingRoot("D:\\x"), QString());
@@ -76,12 +85,12 @@ void PlatformTest::drivePathsIgnoreLetterCase()
 void PlatformTest::drivePathsStayOnTheirDrive()
 {
     QTemporaryDir dir;
-    DrivePaths paths(dir.path());
-    QCOMPARE(paths.resolve("C:\\..\\..\\etc\\passwd"), QString());
+    DrivePaths paths(dir.path(), stagingFolderNames());
+    QCOMPARE(paths.resolve("C:\\maps\\..\\..\\etc\\passwd"), QString());
     QCOMPARE(paths.resolve("C:\\maps\\.\\x"), QString());
     LocalFileSystem files(paths);
-    QVERIFY(!files.deleteFile("C:\\..\\secret"));
-    QVERIFY(!files.makeFolder("C:\\..\\outside", nullptr));
+    QVERIFY(!files.deleteFile("C:\\maps\\..\\..\\secret"));
+    QVERIFY(!files.makeFolder("C:\\maps\\..\\..\\outside", nullptr));
     QVERIFY(!QFileInfo::exists(dir.path() + "/outside"));
 }
 

@@ -8,6 +8,7 @@
 #include "profiles/SettingsRecord.h"
 #include "profiles/SettingsStore.h"
 
+#include <QDir>
 #include <QCheckBox>
 #include <QFile>
 #include <QRadioButton>
@@ -298,7 +299,7 @@ void SettingsTest::unwritableStoreIsReported()
     const QStringList messages = platform.messages();
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages.first().startsWith("48|Corvane|The settings could not be saved to \""));
-    QVERIFY(messages.first().contains(platform.settingsFileName()));
+    QVERIFY(messages.first().contains(QDir::toNativeSeparators(platform.settingsFileName())));
 }
 
 void SettingsTest::unparsableLineIsNoWriteFailure()

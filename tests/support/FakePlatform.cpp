@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include "package/SlotFacts.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -35,7 +37,7 @@ private:
 FakePlatform::FakePlatform()
     : m_settingsFileName(m_dir.filePath(QStringLiteral("config/Corvane.conf")))
     , m_settings(m_settingsFileName)
-    , m_files(DrivePaths(m_dir.path()))
+    , m_files(DrivePaths(m_dir.path(), stagingFolderNames()))
 {
 }
 
