@@ -98,6 +98,76 @@ zlib_filefunc64_def wideFileFunctions()
     return functions;
 }
 
+// The new archive is written through a handle that lets it be deleted while
+// open, so that a stop can remove it at once (minizip's own Windows functions
+// do not share deletion).
+struct OutputFile {
+    HANDLE handle;
+    int error;
+};
+
+voidpf openOutput(voidpf, const void* name, int)
+{
+    const HANDLE handle = CreateFileW(static_cast<const wchar_t*>(name), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : new OutputFile{handle, 0};
+}
+
+uLong readOutput(voidpf, voidpf stream, void* buffer, uLong size)
+{
+    auto* file = static_cast<OutputFile*>(stream);
+    DWORD got = 0;
+    if (!ReadFile(file->handle, buffer, size, &got, nullptr))
+        file->error = static_cast<int>(GetLastError());
+    return got;
+}
+
+uLong writeOutput(voidpf, voidpf stream, const void* buffer, uLong size)
+{
+    auto* file = static_cast<OutputFile*>(stream);
+    DWORD written = 0;
+    if (!WriteFile(file->handle, buffer, size, &written, nullptr))
+        file->error = static_cast<int>(GetLastError());
+    return written;
+}
+
+ZPOS64_T tellOutput(voidpf, voidpf stream)
+{
+    auto* file = static_cast<OutputFile*>(stream);
+    LARGE_INTEGER here{};
+    if (!SetFilePointerEx(file->handle, LARGE_INTEGER{}, &here, FILE_CURRENT)) {
+        file->error = static_cast<int>(GetLastError());
+        return static_cast<ZPOS64_T>(-1);
+    }
+    return static_cast<ZPOS64_T>(here.QuadPart);
+}
+
+long seekOutput(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto* file = static_cast<OutputFile*>(stream);
+    const DWORD from = origin == ZLIB_FILEFUNC_SEEK_CUR ? FILE_CURRENT
+                       : origin == ZLIB_FILEFUNC_SEEK_END ? FILE_END
+                                                          : FILE_BEGIN;
+    LARGE_INTEGER distance{};
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file->handle, distance, nullptr, from)) {
+        file->error = static_cast<int>(GetLastError());
+        return -1;
+    }
+    return 0;
+}
+
+int closeOutput(voidpf, voidpf stream)
+{
+    auto* file = static_cast<OutputFile*>(stream);
+    const bool closed = CloseHandle(file->handle);
+    delete file;
+    return closed ? 0 : -1;
+}
+
+int outputError(voidpf, voidpf stream) { return static_cast<OutputFile*>(stream)->error; }
+
 } // namespace
 
 std::string lastErrorText()
@@ -239,6 +309,10 @@ void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
 void installStopHandlers()
 {
     SetConsoleCtrlHandler(onConsoleStop, TRUE);
+    // A thread has a message queue only once it asks for one; without it the
+    // WM_CLOSE that asks us to stop would be lost.
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
 }
@@ -271,7 +345,8 @@ std::vector<std::string> arguments(int, char**)
 
 void* openZipToWrite(const std::string& path)
 {
-    zlib_filefunc64_def functions = wideFileFunctions();
+    zlib_filefunc64_def functions{openOutput, readOutput, writeOutput, tellOutput, seekOutput,
+                                  closeOutput, outputError, nullptr};
     return zipOpen2_64(wide(path).c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
 }
 

@@ -15,14 +15,16 @@ QStringList components(const QString &path)
     return rest.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
-// The entry of folder that matches name, whatever its case; name itself when
-// nothing matches, so that a new entry takes the case it is written in.
+// The entry of folder that matches name, whatever its case, spelt as it is
+// stored (a file system that ignores case finds it under any spelling); name
+// itself when nothing matches, so that a new entry takes the case it is
+// written in.
 QString findEntry(const QString &folder, const QString &name)
 {
-    if (QFileInfo::exists(folder + QLatin1Char('/') + name))
-        return name;
     const QStringList entries =
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    if (entries.contains(name))
+        return name;
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;

@@ -117,7 +117,7 @@ bool LocalFileSystem::makeFolder(const QString &path, QString *error) const
         setError(error, QStringLiteral("the folder name is not valid"));
         return false;
     }
-    if (m_paths.isStagingPath(path) && !QDir().mkpath(m_paths.resolve(path.left(3)))) {
+    if (m_paths.isStagingPath(path) && !QDir().mkpath(m_paths.driveFolderOf(path))) {
         setError(error, QStringLiteral("the drive folder cannot be created"));
         return false;
     }

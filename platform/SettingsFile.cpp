@@ -63,7 +63,11 @@ QString SettingsFile::read(const QString &section, const QString &key, const QSt
 
 QString SettingsFile::location() const
 {
-    return open(m_fileName)->fileName();
+    QString location = open(m_fileName)->fileName();
+    // Qt names a registry key "\HKEY_CURRENT_USER\..."; people write it without the lead.
+    if (location.startsWith(QLatin1String("\\HKEY_")))
+        location.remove(0, 1);
+    return location;
 }
 
 } // namespace corvane

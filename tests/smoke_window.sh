@@ -2,9 +2,12 @@
 # Starts the real program on a virtual X display with a throw-away home
 # folder, waits for its main window, takes a screenshot and ends it through
 # File > Exit. Exits 77 (skipped) only when no virtual display can be had.
-# Usage: smoke_window.sh <corvane binary> [screenshot.png]
+# Usage: smoke_window.sh <corvane binary> [screenshot.png [wine-run.sh]]
+# With wine-run.sh the program is the Windows one, run under Wine with Qt's
+# windows platform plugin.
 set -eu
 program=$1
+wine_run=${3:-}
 title="Corvane For Quake 3 - Version: 0.9"
 
 for tool in xvfb-run Xvfb xauth; do
@@ -13,7 +16,7 @@ done
 for tool in xdotool import; do
   command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (scripts/deps.sh)"; exit 1; }
 done
-[ -x "$program" ] || { echo "FAIL: $program is not a program"; exit 1; }
+[ -f "$program" ] || { echo "FAIL: $program is not a program"; exit 1; }
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT INT TERM
@@ -28,10 +31,10 @@ if ! HOME="$home" xvfb-run -a -s "-screen 0 1024x768x24" true >/dev/null 2>&1; t
 fi
 
 HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home/run" \
-QT_QPA_PLATFORM=xcb \
+QT_QPA_PLATFORM=xcb WINEQT_QPA_PLATFORM=windows \
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" sh -c '
-  program=$1 title=$2 shot=$3
-  "$program" & pid=$!
+  program=$1 title=$2 shot=$3 wine_run=$4
+  if [ -n "$wine_run" ]; then sh "$wine_run" "$program" & pid=$!; else "$program" & pid=$!; fi
   window=$(timeout 20 xdotool search --sync --name "^$title\$" | head -n 1)
   if [ -z "$window" ]; then
     echo "FAIL: no window titled \"$title\" appeared"
@@ -52,12 +55,16 @@ xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" sh -c '
     kill $pid; exit 1
   fi
   wait $pid || { echo "FAIL: the program ended with an error"; exit 1; }
-' smoke "$program" "$title" "$shot"
+' smoke "$program" "$title" "$shot" "$wine_run"
 
 [ -s "$shot" ] || { echo "FAIL: empty screenshot"; exit 1; }
 size=$(identify -format "%wx%h" "$shot")
 echo "screenshot $size"
 # Start and Exit write nothing: settings are stored only by Create.
+if [ -n "$wine_run" ] && sh "$wine_run" reg.exe query 'HKCU\Software\Corvane' >/dev/null 2>&1; then
+  echo "FAIL: the registry key was written without a Create"
+  exit 1
+fi
 if [ -e "$home/.config/Corvane/Corvane.conf" ]; then
   echo "FAIL: the settings store was written without a Create"
   exit 1

@@ -177,7 +177,7 @@ void PlatformTest::copyFailureSaysWhatTheSystemSaid()
     QSKIP("needs a file size limit");
 #else
     QTemporaryDir dir;
-    LocalFileSystem files{DrivePaths(dir.path())};
+    LocalFileSystem files{DrivePaths(dir.path(), stagingFolderNames())};
     const QString source = dir.filePath("src/big.bsp");
     write(source, QByteArray(64 * 1024, 'b'));
     QVERIFY(files.makeFolder("C:\\maps", nullptr));
@@ -200,7 +200,7 @@ void PlatformTest::copyFailureSaysWhatTheSystemSaid()
 void PlatformTest::copyKeepsDateAndNeverHalfReplaces()
 {
     QTemporaryDir dir;
-    LocalFileSystem files{DrivePaths(dir.path())};
+    LocalFileSystem files{DrivePaths(dir.path(), stagingFolderNames())};
     const QString source = dir.filePath("src/a.bsp");
     write(source, "new content");
     const QDateTime old = QDateTime::currentDateTime().addDays(-30);
@@ -223,6 +223,7 @@ void PlatformTest::copyKeepsDateAndNeverHalfReplaces()
     QFile check(target);
     QVERIFY(check.open(QIODevice::ReadOnly));
     QCOMPARE(check.readAll(), QByteArray("new content"));
+    check.close(); // Windows deletes no file that is open
     QVERIFY(!files.removeEmptyFolder("C:\\maps"));
     QVERIFY(files.deleteFile("C:\\maps\\a.bsp"));
     QVERIFY(files.removeEmptyFolder("C:\\maps"));
