@@ -179,6 +179,9 @@ say "made $archive"
 (cd "$build/cmake" && ctest --output-on-failure --timeout 300) || fail "Windows tests failed"
 # The real window, from the portable folder, on a virtual display of its own.
 /usr/lib/wine/wineserver -w
+# A prefix of its own, so that what it finds in the registry is its own doing.
+export WINEPREFIX="$build/wine-window"
+rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
 sh "$repo/tests/smoke_window.sh" "$folder/corvane.exe" "$build/screenshot-windows.png" "$repo/cmake/wine-run.sh" \
   || fail "the window under Wine was not as it should be"
 say "Windows tests passed"
