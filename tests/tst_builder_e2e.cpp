@@ -4,6 +4,7 @@
 #include "package/SlotFacts.h"
 #include "platform/DesktopPlatform.h"
 #include "support/ScriptedDesktop.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -35,20 +36,6 @@ QByteArray run(const QString &program, const QStringList &arguments, int *exitCo
     if (exitCode)
         *exitCode = process.exitCode();
     return process.readAllStandardOutput();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void write(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
 }
 
 const QString waitPrompt = "64|Corvane|Please press OK when the archiver has finished processing files.";

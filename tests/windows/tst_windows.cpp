@@ -1,6 +1,7 @@
 // What only Windows has: the registry, the per-user staging root, start.exe
 // and explorer.exe, and the real archiver started without a console.
 #include "ScriptedDesktop.h"
+#include "TestFiles.h"
 #include "about/WebLaunch.h"
 #include "about/ProjectAddresses.h"
 #include "app/Form1.h"
@@ -24,20 +25,6 @@
 using namespace corvane;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void write(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
 
 // reg.exe, as an outside program, reads the registry the way any other would.
 QString regQuery(const QString &key)
