@@ -4,6 +4,7 @@
 #include "package/SlotFacts.h"
 #include "platform/DesktopPlatform.h"
 #include "support/ScriptedDesktop.h"
+#include "support/PressStop.h"
 #include "support/TestFiles.h"
 
 #include <QCheckBox>
@@ -272,14 +273,7 @@ void BuilderEndToEndTest::slowArchiverIsWaitedForAndCanBeStopped()
 void BuilderEndToEndTest::stopLeavesTheSaveFolderAsItWas()
 {
     fill();
-    QByteArray bsp(80 << 20, Qt::Uninitialized);
-    quint32 seed = 1;
-    for (char &c : bsp) {
-        seed = seed * 1103515245u + 12345u;
-        c = "abcdefgh \n"[(seed >> 16) % 10];
-    }
-    write(path("my maps/q3dm99.bsp"), bsp);
-    bsp.clear();
+    write(path("my maps/q3dm99.bsp"), noisyText(80 << 20));
     write(path("old/notes.txt"), "an earlier package");
     int code = -1;
     run(QStringLiteral(CORVANE_BINARY_DIR) + "/zip.exe", {"-jq", path("out/q3dm99.pk3"), path("old/notes.txt")}, &code);
@@ -288,13 +282,7 @@ void BuilderEndToEndTest::stopLeavesTheSaveFolderAsItWas()
     platform->level = 2;
     form->show();
     bool stopped = false;
-    QTimer::singleShot(1500, this, [&] {
-        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-        if (auto *stop = progress ? progress->findChild<QPushButton *>() : nullptr) {
-            QTest::mouseClick(stop, Qt::LeftButton);
-            stopped = true;
-        }
-    });
+    pressStopAfter(this, 1500, stopped);
     form->CreateButton_Click();
     QVERIFY2(stopped, qPrintable(platform->messages.join("\n") + platform->details));
     QCOMPARE(platform->messages.size(), 2);

@@ -25,4 +25,16 @@ inline void write(const QString &path, const QByteArray &data)
     QCOMPARE(file.write(data), data.size());
 }
 
+// Text that compresses slowly and only so far: a big map file for a long run.
+inline QByteArray noisyText(qsizetype size)
+{
+    QByteArray text(size, Qt::Uninitialized);
+    quint32 seed = 1;
+    for (char &c : text) {
+        seed = seed * 1103515245u + 12345u;
+        c = "abcdefgh \n"[(seed >> 16) % 10];
+    }
+    return text;
+}
+
 } // namespace corvane

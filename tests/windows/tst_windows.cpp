@@ -1,6 +1,7 @@
 // What only Windows has: the registry, the per-user staging root, start.exe
 // and explorer.exe, and the real archiver started without a console.
 #include "ScriptedDesktop.h"
+#include "PressStop.h"
 #include "TestFiles.h"
 #include "about/WebLaunch.h"
 #include "about/ProjectAddresses.h"
@@ -242,14 +243,7 @@ void WindowsTest::stopLeavesTheOldPackage()
     form.Form_Activate();
     form.chkAutosave->setChecked(false);
     describe(form, path("work"));
-    QByteArray bsp(48 << 20, Qt::Uninitialized);
-    quint32 seed = 1;
-    for (char &c : bsp) {
-        seed = seed * 1103515245u + 12345u;
-        c = "abcdefgh \n"[(seed >> 16) % 10];
-    }
-    write(path("work/my maps/") + form.BSP->text(), bsp);
-    bsp.clear();
+    write(path("work/my maps/") + form.BSP->text(), noisyText(48 << 20));
     const QString pk3 = path("work/out/") + form.ShortName->text() + ".pk3";
     write(path("old/notes.txt"), "an earlier package");
     QProcess zip;
@@ -260,13 +254,7 @@ void WindowsTest::stopLeavesTheOldPackage()
     platform->level = 9;
     form.show();
     bool stopped = false;
-    QTimer::singleShot(1500, this, [&] {
-        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-        if (auto *stop = progress ? progress->findChild<QPushButton *>() : nullptr) {
-            QTest::mouseClick(stop, Qt::LeftButton);
-            stopped = true;
-        }
-    });
+    pressStopAfter(this, 1500, stopped);
     form.CreateButton_Click();
     QVERIFY2(stopped, qPrintable(platform->messages.join("\n") + platform->details));
     QCOMPARE(platform->messages.size(), 2);
