@@ -1,0 +1,137 @@
+#!/bin/sh
+# Makes the Windows SDK that the cross-build links against: Qt, libdeflate,
+# zlib and minizip, built with MinGW-w64 from Debian's own source packages.
+#   sh scripts/windows-sdk.sh SDK-FOLDER
+# The SDK carries a stamp of the recipe that made it: this file, the toolchain
+# file, the source versions and the compilers. A folder with another stamp, or
+# none, is built anew, so a changed recipe is proven by a build from nothing.
+set -eu
+cd "$(dirname "$0")/.."
+repo=$PWD
+sdk=$1
+jobs=$(nproc 2>/dev/null || echo 2)
+triple=x86_64-w64-mingw32
+sources="qt6-base=6.4.2+dfsg-10 libdeflate=1.14-1 zlib=1:1.2.13.dfsg-1"
+
+say() { echo "windows-sdk.sh: $*"; }
+fail() { say "$*" >&2; exit 1; }
+
+stamp() {
+  {
+    cat "$repo/scripts/windows-sdk.sh" "$repo/cmake/mingw-w64.cmake"
+    $triple-gcc-posix --version | head -n 1
+    $triple-g++-posix --version | head -n 1
+    dpkg-query -W -f='${Package} ${Version}\n' qt6-base-dev-tools binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  } | sha256sum | cut -d' ' -f1
+}
+
+# The source packages come through an apt configuration of our own, pointing
+# at the mirror this machine already uses; the system's lists stay untouched.
+debian_mirror() {
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk '/^URIs:/ { print $2; exit }' "$f"
+  done | grep -v security | head -n 1
+  grep -hE '^deb +[a-z]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null \
+    | awk '{ print $2 }' | grep -v security | head -n 1
+}
+
+fetch_sources() {
+  src=$1
+  apt=$sdk/apt
+  mirror=$(debian_mirror | head -n 1)
+  [ -n "$mirror" ] || fail "no Debian mirror found in /etc/apt to fetch source packages from"
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts" "$src"
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" >"$apt/sources.list"
+  set -- -o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts" \
+    -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1
+  apt-get "$@" -qq update
+  # shellcheck disable=SC2086
+  (cd "$src" && apt-get "$@" -qq source $sources >/dev/null) || fail "could not fetch the sources $sources"
+}
+
+build_zlib_and_minizip() {
+  dir=$(ls -d "$1"/zlib-*/ | head -n 1)
+  out=$2/zlib
+  rm -rf "$out" && mkdir -p "$out/minizip" "$sdk/include/minizip" "$sdk/lib/pkgconfig"
+  for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
+           uncompr zutil; do
+    $triple-gcc-posix -O2 -c "$dir/$c.c" -o "$out/$c.o"
+  done
+  $triple-ar rcs "$sdk/lib/libz.a" "$out"/*.o
+  cp "$dir/zlib.h" "$dir/zconf.h" "$sdk/include/"
+  for c in ioapi zip unzip iowin32; do
+    $triple-gcc-posix -O2 -I"$dir" -c "$dir/contrib/minizip/$c.c" -o "$out/minizip/$c.o"
+  done
+  $triple-ar rcs "$sdk/lib/libminizip.a" "$out"/minizip/*.o
+  cp "$dir"/contrib/minizip/ioapi.h "$dir"/contrib/minizip/zip.h "$dir"/contrib/minizip/unzip.h \
+     "$dir"/contrib/minizip/iowin32.h "$sdk/include/minizip/"
+  cat >"$sdk/lib/pkgconfig/minizip.pc" <<PC
+prefix=$sdk
+Name: minizip
+Description: zip and unzip on zlib
+Version: 1.2.13
+Cflags: -I\${prefix}/include -I\${prefix}/include/minizip
+Libs: -L\${prefix}/lib -lminizip -lz
+PC
+}
+
+build_libdeflate() {
+  dir=$(ls -d "$1"/libdeflate-*/ | head -n 1)
+  out=$2/libdeflate
+  rm -rf "$out" && mkdir -p "$out"
+  for c in "$dir"/lib/*.c "$dir"/lib/x86/*.c "$dir"/lib/arm/*.c; do
+    [ -f "$c" ] || continue
+    $triple-gcc-posix -O2 -I"$dir" -c "$c" -o "$out/$(basename "$(dirname "$c")")_$(basename "$c" .c).o"
+  done
+  $triple-ar rcs "$sdk/lib/libdeflate.a" "$out"/*.o
+  cp "$dir/libdeflate.h" "$sdk/include/"
+  cat >"$sdk/lib/pkgconfig/libdeflate.pc" <<PC
+prefix=$sdk
+Name: libdeflate
+Description: fast deflate
+Version: 1.14
+Cflags: -I\${prefix}/include
+Libs: -L\${prefix}/lib -ldeflate
+PC
+}
+
+# Qt's own feature defaults for Windows stay as they are wherever QtGui and
+# the platform plugin must agree (direct2d, directwrite): switching one off
+# in QtGui alone leaves the plugin linking against classes QtGui never built.
+build_qt() {
+  dir=$(ls -d "$1"/qt6-base-*/ | head -n 1)
+  out=$2/qtbase
+  cmake -S "$dir" -B "$out" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$sdk/qt" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
+    -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
+    -DFEATURE_system_doubleconversion=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_printsupport=OFF -DFEATURE_tabletevent=OFF \
+    >"$2/qt-configure.log" 2>&1 || { tail -40 "$2/qt-configure.log"; fail "Qt did not configure"; }
+  cmake --build "$out" --parallel "$jobs" >"$2/qt-build.log" 2>&1 || { tail -40 "$2/qt-build.log"; fail "Qt did not build"; }
+  cmake --install "$out" >/dev/null
+}
+
+want=$(stamp)
+if [ "$(cat "$sdk/recipe.sha256" 2>/dev/null)" = "$want" ]; then
+  exit 0
+fi
+if [ -e "$sdk" ]; then
+  say "the SDK in $sdk was made by another recipe: building it anew"
+fi
+say "building the Windows SDK into $sdk (about 40 minutes on two cores)"
+started=$(date +%s)
+work=$sdk/work
+rm -rf "$sdk" && mkdir -p "$work"
+fetch_sources "$work/src"
+build_zlib_and_minizip "$work/src" "$work"
+build_libdeflate "$work/src" "$work"
+build_qt "$work/src" "$work"
+rm -rf "$work"
+echo "$want" >"$sdk/recipe.sha256"
+say "built in $(( ($(date +%s) - started) / 60 )) minutes"
