@@ -1,6 +1,7 @@
 #include "zip_failure.h"
 #include "zip_options.h"
 #include "zip_os.h"
+#include "zip_temporary_name.h"
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -125,19 +126,14 @@ std::size_t InputFile::read(void* buffer, std::size_t size)
 
 TemporaryFile::TemporaryFile(const std::string& besidePath)
 {
-    const std::size_t slash = besidePath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : besidePath.substr(0, slash ? slash : 1);
-    std::string pattern = folder + "/ziXXXXXX";
-    if (pattern.size() >= maxTempPath)
+    m_path = temporaryPathFor(besidePath, static_cast<unsigned long>(::getpid()));
+    if (m_path.size() >= maxTempPath)
         throw Failure(exitcode::cannotWrite, "archive path too long: " + besidePath);
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = ::mkstemp(buffer.data());
+    // Never over a file that is already there, whoever made it.
+    const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw Failure(exitcode::cannotWrite,
-                      "Could not create temporary file in " + folder + " (" + lastErrorText() + ")");
+        throw Failure(exitcode::cannotWrite, "Could not create temporary file " + m_path + " (" + lastErrorText() + ")");
     ::close(fd);
-    m_path = buffer.data();
     std::memcpy(g_tempPath, m_path.c_str(), m_path.size() + 1);
     g_tempArmed = 1;
 }

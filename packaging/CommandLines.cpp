@@ -39,4 +39,10 @@ QString secondCommandLine(const ArchiverInputs &in)
         + quoted(in.saveLocation + in.shortName + QStringLiteral(".pk3")) + QLatin1Char(' ') + quoted(in.readmePath);
 }
 
+// zip.exe's own rule (archiver/zip_temporary_name.h).
+QString archiverTemporaryFile(const QString &archivePath, qint64 archiverTaskId)
+{
+    return archivePath + QStringLiteral(".zi%1.tmp").arg(archiverTaskId);
+}
+
 } // namespace corvane

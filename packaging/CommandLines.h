@@ -33,4 +33,8 @@ QString firstCommandLine(const ArchiverInputs &in);
 // Wraps the .pk3 and the readme into the .zip.
 QString secondCommandLine(const ArchiverInputs &in);
 
+// The file our zip.exe writes the new archive into until it replaces the
+// archive: what a forced end leaves beside it, and nothing else is named so.
+QString archiverTemporaryFile(const QString &archivePath, qint64 archiverTaskId);
+
 } // namespace corvane

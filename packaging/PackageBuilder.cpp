@@ -270,6 +270,11 @@ bool Build::runArchiver(const ArchiveRun &run)
     const ProcessOutcome outcome =
         process->waitForEnd(QStringLiteral("Waiting for the archiver to finish %1...").arg(run.archiveName));
     if (!outcome.succeeded()) {
+        // An archiver ended by force (Stop's last resort, Task Manager) had no
+        // chance to remove its unfinished archive.
+        const QString leftover = archiverTemporaryFile(run.archivePath, process->taskId());
+        if (process->taskId() > 0 && m_platform.fileExists(leftover))
+            m_platform.deleteFile(leftover);
         message(failureText, FlagsExclamation, failureTitle, failureDetails(outcome, run.commandLine));
         return false;
     }

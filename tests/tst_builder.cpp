@@ -107,6 +107,7 @@ private slots:
     void failingArchiverIsNotASuccess_data();
     void failingArchiverIsNotASuccess();
     void failingSecondArchiverIsNotASuccess();
+    void forcedEndLeavesNoTemporaryFile();
     void existingStagedNameBlocksTheBuild_data();
     void existingStagedNameBlocksTheBuild();
     void twoSlotsWithOneNameBlockTheBuild();
@@ -320,6 +321,21 @@ void BuilderTest::failingSecondArchiverIsNotASuccess()
     t->platform.scriptLaunch({true, true, 15, "zip I/O error"});
     f->CreateButton_Click();
     QCOMPARE(t->platform.messages(), QStringList({waitPrompt, failure}));
+}
+
+void BuilderTest::forcedEndLeavesNoTemporaryFile()
+{
+    fillAll();
+    // What zip.exe (task 4242) left when it was killed, beside one that is not
+    // this run's and a file of the user's.
+    t->platform.makeFile("out/q3dm99.pk3.zi4242.tmp", "half an archive");
+    t->platform.makeFile("out/q3dm99.pk3.zi4243.tmp", "another run's");
+    t->platform.makeFile("out/q3dm99.pk3.tmp", "the user's");
+    t->platform.answerModal([](QDialog &d) { chooseLevel(d, 1); });
+    t->platform.scriptLaunch({true, false, 1, QString()});
+    f->CreateButton_Click();
+    QCOMPARE(t->platform.messages(), QStringList({waitPrompt, failure}));
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"q3dm99.pk3.tmp", "q3dm99.pk3.zi4243.tmp"}));
 }
 
 void BuilderTest::existingStagedNameBlocksTheBuild_data()

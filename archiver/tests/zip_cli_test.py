@@ -528,13 +528,14 @@ class Interruptions(ZipCase):
         deadline = time.time() + 60
         temp = None
         while time.time() < deadline and proc.poll() is None:
-            temps = [n for n in os.listdir(self.out) if n.startswith("zi")]
+            temps = [n for n in os.listdir(self.out) if n.endswith(".tmp")]
             if temps and os.path.getsize(os.path.join(self.out, temps[0])) > (64 << 20):
                 temp = temps[0]
                 break
             time.sleep(0.002)
         self.assertIsNotNone(temp, "the write was caught in progress")
         proc.send_signal(sig)
+        self.killed_pid = proc.pid
         _, err = proc.communicate(timeout=60)
         self.assertEqual(sha(self.archive), self.digest)
         return proc.returncode, err.decode(), temp
@@ -542,7 +543,9 @@ class Interruptions(ZipCase):
     def test_kill_9_during_write(self):
         code, _, temp = self.start_and_kill(signal.SIGKILL)
         self.assertEqual(code, -signal.SIGKILL)
-        # Nothing can clean up after SIGKILL: only the temporary remains.
+        # Nothing can clean up after SIGKILL: only the temporary remains, under
+        # the name Corvane computes from the archive and the process id.
+        self.assertEqual(temp, "q3dm99.pk3.zi%d.tmp" % self.killed_pid)
         self.assertNoLeftovers(self.out, ["q3dm99.pk3", temp])
         with zipfile.ZipFile(self.archive) as z:
             self.assertEqual(z.namelist(), MAP_FILES)
