@@ -102,10 +102,12 @@ public:
         m_process.setInputChannelMode(QProcess::ManagedInputChannel);
         m_process.start();
         m_started = m_process.waitForStarted(static_cast<int>(processStartTimeout.count()));
-        if (!m_started)
+        if (!m_started) {
             m_output = m_process.errorString();
-        else
+        } else {
+            m_processId = m_process.processId();
             m_process.closeWriteChannel();
+        }
     }
 
     ~RunningProcess() override
@@ -116,20 +118,24 @@ public:
 
     bool started() const override { return m_started; }
     QString startError() const override { return m_started ? QString() : m_output; }
-    qint64 taskId() const override { return m_started ? m_process.processId() : 0; }
+    // Kept once it has ended, when the system no longer tells it.
+    qint64 taskId() const override { return m_processId; }
 
     ProcessOutcome waitForEnd(const QString &busyText) override
     {
         if (!m_started)
             return {false, false, -1, m_output};
         waitWithProgress(m_process, busyText);
-        m_output += QString::fromLocal8Bit(m_process.readAll());
+        // The archiver writes names in UTF-8 on every system, whatever the
+        // code page of the console it might have had.
+        m_output += QString::fromUtf8(m_process.readAll());
         return {true, m_process.exitStatus() == QProcess::NormalExit, m_process.exitCode(), m_output};
     }
 
 private:
     QProcess m_process;
     bool m_started = false;
+    qint64 m_processId = 0;
     QString m_output;
 };
 
