@@ -74,12 +74,50 @@ QString readWhole(unzFile zip)
     return {};
 }
 
+// minizip reads through QFile, which takes any name and any path length on
+// every system (the C library's fopen on Windows takes neither).
+QFile *fileOf(voidpf stream)
+{
+    return static_cast<QFile *>(stream);
+}
+
+zlib_filefunc64_def qtFileFunctions()
+{
+    zlib_filefunc64_def functions{};
+    functions.zopen64_file = [](voidpf, const void *name, int) -> voidpf {
+        auto file = std::make_unique<QFile>(*static_cast<const QString *>(name));
+        return file->open(QIODevice::ReadOnly) ? file.release() : nullptr;
+    };
+    functions.zread_file = [](voidpf, voidpf stream, void *buffer, uLong size) -> uLong {
+        const qint64 got = fileOf(stream)->read(static_cast<char *>(buffer), size);
+        return got < 0 ? 0 : static_cast<uLong>(got);
+    };
+    functions.zwrite_file = [](voidpf, voidpf, const void *, uLong) -> uLong { return 0; };
+    functions.ztell64_file = [](voidpf, voidpf stream) -> ZPOS64_T { return fileOf(stream)->pos(); };
+    functions.zseek64_file = [](voidpf, voidpf stream, ZPOS64_T offset, int origin) -> long {
+        QFile *file = fileOf(stream);
+        const qint64 base = origin == ZLIB_FILEFUNC_SEEK_CUR ? file->pos()
+                            : origin == ZLIB_FILEFUNC_SEEK_END ? file->size()
+                                                               : 0;
+        return file->seek(base + static_cast<qint64>(offset)) ? 0 : -1;
+    };
+    functions.zclose_file = [](voidpf, voidpf stream) -> int {
+        delete fileOf(stream);
+        return 0;
+    };
+    functions.zerror_file = [](voidpf, voidpf stream) -> int {
+        return fileOf(stream)->error() == QFileDevice::NoError ? 0 : 1;
+    };
+    return functions;
+}
+
 } // namespace
 
 ZipReport inspectZipFile(const QString &nativePath)
 {
     ZipReport report;
-    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(QFile::encodeName(nativePath).constData()), unzClose);
+    zlib_filefunc64_def functions = qtFileFunctions();
+    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen2_64(&nativePath, &functions), unzClose);
     if (!zip) {
         report.problem = QStringLiteral("it is not a zip archive");
         return report;
