@@ -75,6 +75,14 @@ void endGroup(QProcess &process, Ending how)
 
 } // namespace
 
+std::unique_ptr<QProgressDialog> progressWindow(const QString &busyText, QWidget *parent)
+{
+    auto progress = std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0, parent);
+    progress->setWindowTitle(productName());
+    progress->setWindowModality(Qt::ApplicationModal);
+    return progress;
+}
+
 void startAsGroup(QProcess &process)
 {
 #ifdef Q_OS_UNIX
@@ -94,10 +102,7 @@ void waitWithProgress(QProcess &process, const QString &busyText)
     QTimer showLater;
     showLater.setSingleShot(true);
     QObject::connect(&showLater, &QTimer::timeout, &loop, [&] {
-        progress =
-            std::make_unique<QProgressDialog>(busyText, QStringLiteral("&Stop"), 0, 0, QApplication::activeWindow());
-        progress->setWindowTitle(productName());
-        progress->setWindowModality(Qt::ApplicationModal);
+        progress = progressWindow(busyText, QApplication::activeWindow());
         QObject::connect(progress.get(), &QProgressDialog::canceled, &process, [&] {
             endGroup(process, Ending::Ask);
             QTimer::singleShot(stopGracePeriod, &process, [&] { endGroup(process, Ending::Force); });

@@ -3,8 +3,11 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
 
 class QProcess;
+class QProgressDialog;
+class QWidget;
 
 namespace corvane {
 
@@ -21,6 +24,8 @@ constexpr std::chrono::milliseconds stopGracePeriod{3000};
 // progress window says busyText and offers Stop, which asks the process and
 // its children to end, and kills them after stopGracePeriod.
 void waitWithProgress(QProcess &process, const QString &busyText);
+// The progress window that waitWithProgress shows, with its Stop button.
+std::unique_ptr<QProgressDialog> progressWindow(const QString &busyText, QWidget *parent);
 // Starts the program as the leader of a group of its own, so that Stop
 // reaches the programs it starts as well.
 void startAsGroup(QProcess &process);

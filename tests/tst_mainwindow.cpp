@@ -1,5 +1,8 @@
 #include "support/TestForm.h"
 
+#include "packaging/CmpOptions.h"
+#include "platform/ProcessWait.h"
+#include "profiles/pfrForm.h"
 #include "widgets/CaptionFit.h"
 #include "package/ExtraFilesTree.h"
 #include "widgets/Tag.h"
@@ -17,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextBlock>
@@ -88,6 +92,8 @@ private slots:
     void windowIsFixedAndUndecorated();
     void fonts();
     void noCaptionIsClipped();
+    void everyDialogShowsItsCaptions_data();
+    void everyDialogShowsItsCaptions();
 
     void noticeShowsThreeLinesOverTheTree();
     void treeButtonsAreDeadAndOutOfTabChain();
@@ -550,6 +556,42 @@ void MainWindowTest::noCaptionIsClipped()
             QVERIFY2(frame->rect().contains(child->geometry()), qPrintable(child->objectName()));
     }
     t.form->close();
+}
+
+void MainWindowTest::everyDialogShowsItsCaptions_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("Compression Options") << "CmpOptions";
+    QTest::newRow("Organise Profiles") << "pfrForm";
+    QTest::newRow("progress window") << "progress";
+}
+
+// Each push button's caption within the style's contents rectangle, each
+// other caption within its control, in the font the system gives.
+void MainWindowTest::everyDialogShowsItsCaptions()
+{
+    QFETCH(QString, window);
+    TestForm t;
+    std::unique_ptr<QWidget> dialog;
+    if (window == "CmpOptions")
+        dialog = std::make_unique<CmpOptions>(t.form->CreateButton);
+    else if (window == "pfrForm")
+        dialog = std::make_unique<pfrForm>(t.form->store(), t.platform);
+    else
+        dialog = progressWindow("Waiting for the archiver to finish ctf_\u00d6sterreich_remix.pk3...", nullptr);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    int checked = 0;
+    for (QWidget *control : dialog->findChildren<QWidget *>()) {
+        if (!qobject_cast<QAbstractButton *>(control) && !qobject_cast<QLabel *>(control))
+            continue;
+        QVERIFY2(captionFits(control), qPrintable(control->objectName() + ": " + captionOf(control)));
+        QVERIFY2(dialog->rect().contains(control->mapTo(dialog.get(), control->rect().bottomRight())),
+                 qPrintable(control->objectName()));
+        ++checked;
+    }
+    QVERIFY(checked >= 2);
+    dialog->close();
 }
 
 void MainWindowTest::noticeShowsThreeLinesOverTheTree()

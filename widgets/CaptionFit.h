@@ -14,8 +14,10 @@ QFont designFont(qreal pointSize = 8.25, bool bold = false);
 // captions: all lines within its height).
 bool captionFits(const QWidget *control);
 
-// Narrows the control's font horizontally (the point size stays) until its
-// caption fits, so that a face wider than the design font is not clipped.
+// Makes the control's caption fit: a push button too small for its style's
+// margins draws its caption on its whole face; then the font is narrowed
+// horizontally (the point size stays) until the caption fits, so that a face
+// wider than the design font is not clipped.
 void fitCaption(QWidget *control);
 
 } // namespace corvane
