@@ -38,6 +38,20 @@ QRect contentsOf(const QPushButton *button)
     return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
 }
 
+// Whether the drawn text of a one-line label, tall glyphs such as brackets
+// included, lies inside it: a face's ink may reach beyond its line height.
+bool inkFits(const QLabel *label)
+{
+    const QFontMetrics metrics = label->fontMetrics();
+    const QRect room = label->contentsRect();
+    const Qt::Alignment vertical = label->alignment() & Qt::AlignVertical_Mask;
+    const int lineTop = vertical == Qt::AlignTop      ? room.top()
+                        : vertical == Qt::AlignBottom ? room.bottom() + 1 - metrics.height()
+                                                      : room.top() + (room.height() - metrics.height()) / 2;
+    const QRect ink = metrics.boundingRect(label->text()).translated(0, lineTop + metrics.ascent());
+    return ink.top() >= room.top() && ink.bottom() <= room.bottom();
+}
+
 // For a push button smaller than the style's margins allow for (the "..."
 // choosers, 17 by 16 pixels): its caption may use the whole face inside the
 // frame. Styles differ in their margins, so without it the caption shows on
@@ -93,7 +107,7 @@ bool captionFits(const QWidget *control)
             return true;
         if (label->wordWrap())
             return label->heightForWidth(label->width()) <= label->height();
-        return label->sizeHint().width() <= label->width() && label->sizeHint().height() <= label->height();
+        return label->sizeHint().width() <= label->width() && inkFits(label);
     }
     if (const auto *push = qobject_cast<const QPushButton *>(control)) {
         const QSize text = push->fontMetrics().size(Qt::TextShowMnemonic, push->text());
