@@ -269,12 +269,12 @@ bool Build::runArchiver(const ArchiveRun &run)
     // a finished, successful archiver makes a package worth announcing.
     const ProcessOutcome outcome =
         process->waitForEnd(QStringLiteral("Waiting for the archiver to finish %1...").arg(run.archiveName));
+    // An archiver ended by force (Stop's last resort, Task Manager, which may
+    // even leave exit code 0) had no chance to remove its unfinished archive.
+    const QString leftover = archiverTemporaryFile(run.archivePath, process->taskId());
+    if (m_platform.fileExists(leftover))
+        m_platform.deleteFile(leftover);
     if (!outcome.succeeded()) {
-        // An archiver ended by force (Stop's last resort, Task Manager) had no
-        // chance to remove its unfinished archive.
-        const QString leftover = archiverTemporaryFile(run.archivePath, process->taskId());
-        if (process->taskId() > 0 && m_platform.fileExists(leftover))
-            m_platform.deleteFile(leftover);
         message(failureText, FlagsExclamation, failureTitle, failureDetails(outcome, run.commandLine));
         return false;
     }
