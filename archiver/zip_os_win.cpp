@@ -1,6 +1,7 @@
 #include "zip_failure.h"
 #include "zip_options.h"
 #include "zip_os.h"
+#include "zip_temporary_name.h"
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -40,6 +41,40 @@ std::string narrow(const wchar_t* text)
     return out;
 }
 
+bool startsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// Every path reaches the system in its extended-length form ("\\?\C:\..."):
+// no length limit then applies, whatever the manifest or the registry allow.
+std::wstring systemPath(const std::string& path)
+{
+    const std::wstring given = wide(path);
+    if (given.empty() || startsWith(given, L"\\\\?\\") || startsWith(given, L"\\\\.\\"))
+        return given;
+    const DWORD size = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return given;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return given;
+    full.resize(length);
+    if (startsWith(full, L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() >= 3 && full[1] == L':')
+        return L"\\\\?\\" + full;
+    return full;
+}
+
+// A path the system gave back, as the user writes it.
+std::string userPath(const std::wstring& path)
+{
+    if (startsWith(path, L"\\\\?\\UNC\\"))
+        return narrow((L"\\\\" + path.substr(8)).c_str());
+    if (startsWith(path, L"\\\\?\\"))
+        return narrow(path.c_str() + 4);
+    return narrow(path.c_str());
+}
+
 std::time_t unixTime(const FILETIME& time)
 {
     ULARGE_INTEGER value;
@@ -68,14 +103,31 @@ FileInfo infoOf(const BY_HANDLE_FILE_INFORMATION& status)
 
 HANDLE openForReading(const std::string& path)
 {
-    return CreateFileW(wide(path).c_str(), GENERIC_READ,
+    return CreateFileW(systemPath(path).c_str(), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// What the stop handlers may touch.
-wchar_t g_tempPath[MAX_PATH + 1];
+// What the stop handlers may touch: the temporary file's name, copied whole
+// before they are armed and never freed while they might read it.
+const wchar_t* volatile g_tempPath = nullptr;
 volatile LONG g_tempArmed = 0;
+
+// A lock held only for a moment (a virus scanner looking at the new file) is
+// waited out; one held longer is another program's.
+constexpr int inUseRetries = 10;
+constexpr DWORD inUseRetryPauseMs = 200;
+
+// Whether another program has the file open without letting it be replaced.
+bool heldByAnother(const std::wstring& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return false;
+}
 
 [[noreturn]] void stopNow()
 {
@@ -215,25 +267,27 @@ bool readable(const std::string& path, std::string& error)
 
 bool writable(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 std::string followLinks(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return path;
     const HANDLE file = openForReading(path);
     if (file == INVALID_HANDLE_VALUE)
         throw Failure(exitcode::cannotWrite,
                       "Could not follow the link " + path + " (" + lastErrorText() + ")");
-    wchar_t target[32768];
-    const DWORD length = GetFinalPathNameByHandleW(file, target, 32768, FILE_NAME_NORMALIZED);
+    std::wstring target(32768, L'\0');
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), FILE_NAME_NORMALIZED);
     CloseHandle(file);
-    if (length == 0 || length >= 32768)
+    if (length == 0 || length >= target.size())
         throw Failure(exitcode::cannotWrite, "Could not follow the link " + path);
-    return narrow(target);
+    target.resize(length);
+    return userPath(target);
 }
 
 InputFile::InputFile(const std::string& path) : m_path(path)
@@ -269,15 +323,19 @@ std::size_t InputFile::read(void* buffer, std::size_t size)
 }
 
 TemporaryFile::TemporaryFile(const std::string& besidePath)
+    : m_path(temporaryPathFor(besidePath, GetCurrentProcessId()))
 {
-    const std::size_t slash = besidePath.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "." : besidePath.substr(0, slash ? slash : 1);
-    wchar_t name[MAX_PATH + 1];
-    if (GetTempFileNameW(wide(folder).c_str(), L"zi", 0, name) == 0)
+    const std::wstring name = systemPath(m_path);
+    // Never over a file that is already there, whoever made it.
+    const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         throw Failure(exitcode::cannotWrite,
-                      "Could not create temporary file in " + folder + " (" + lastErrorText() + ")");
-    m_path = narrow(name);
-    wcscpy_s(g_tempPath, name);
+                      "Could not create temporary file " + m_path + " (" + lastErrorText() + ")");
+    CloseHandle(file);
+    auto* copy = new wchar_t[name.size() + 1];
+    std::copy(name.c_str(), name.c_str() + name.size() + 1, copy);
+    g_tempPath = copy;
     InterlockedExchange(&g_tempArmed, 1);
 }
 
@@ -285,13 +343,14 @@ TemporaryFile::~TemporaryFile()
 {
     if (!m_kept) {
         InterlockedExchange(&g_tempArmed, 0);
-        DeleteFileW(wide(m_path).c_str());
+        DeleteFileW(systemPath(m_path).c_str());
     }
 }
 
 void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
 {
-    const std::wstring from = wide(m_path);
+    const std::wstring from = systemPath(m_path);
+    const std::wstring to = systemPath(target);
     const HANDLE file = CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE)
@@ -300,8 +359,19 @@ void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
         throw Failure(exitcode::cannotWrite, "could not finish " + m_path + " (" + lastErrorText() + ")");
     if (!(mode & 0200))
         SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (!MoveFileExW(from.c_str(), wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw Failure(exitcode::cannotWrite, "could not replace " + target + " (" + lastErrorText() + ")");
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            break;
+        const std::string error = lastErrorText();
+        if (!heldByAnother(to))
+            throw Failure(exitcode::cannotWrite, "could not replace " + target + " (" + error + ")");
+        if (attempt == inUseRetries)
+            throw Failure(exitcode::cannotWrite, "could not replace " + target +
+                                                     ": the file is in use by another program. Close it there "
+                                                     "(the game keeps its packages open) and try again");
+        Sleep(inUseRetryPauseMs);
+        checkStop();
+    }
     InterlockedExchange(&g_tempArmed, 0);
     m_kept = true;
 }
@@ -347,13 +417,13 @@ void* openZipToWrite(const std::string& path)
 {
     zlib_filefunc64_def functions{openOutput, readOutput, writeOutput, tellOutput, seekOutput,
                                   closeOutput, outputError, nullptr};
-    return zipOpen2_64(wide(path).c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+    return zipOpen2_64(systemPath(path).c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
 }
 
 void* openZipToRead(const std::string& path)
 {
     zlib_filefunc64_def functions = wideFileFunctions();
-    return unzOpen2_64(wide(path).c_str(), &functions);
+    return unzOpen2_64(systemPath(path).c_str(), &functions);
 }
 
 } // namespace corvane::zip::os

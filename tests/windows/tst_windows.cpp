@@ -21,6 +21,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <functional>
 #include <QtTest>
 
 using namespace corvane;
@@ -127,7 +129,9 @@ private slots:
     void webLaunchTriesStartThenExplorer_data();
     void webLaunchTriesStartThenExplorer();
     void createWithTheRealArchiver();
-    void stopLeavesTheOldPackage();
+    void saveFolderOfAnyLength_data();
+    void saveFolderOfAnyLength();
+    void packageHeldOpenIsRefused();
 };
 
 void WindowsTest::settingsLiveInTheRegistry()
@@ -236,33 +240,128 @@ void WindowsTest::createWithTheRealArchiver()
     }
 }
 
-void WindowsTest::stopLeavesTheOldPackage()
+namespace {
+
+// A folder inside `base` whose path is `length` characters long.
+QString folderOfLength(const QString &base, int length)
 {
+    QString folder = base + "/out";
+    while (folder.size() < length) {
+        const int room = length - folder.size() - 1;
+        folder += "/" + QString(qMin(room < 60 ? room : 50, 200), QLatin1Char('d'));
+    }
+    return folder;
+}
+
+// Once the archiver is writing its new archive into `folder`, runs `act`;
+// `acted` says whether it did what it meant to.
+void whenWriting(QObject *context, const QString &folder, std::function<bool()> act, bool &acted)
+{
+    acted = false;
+    auto *poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [=, &acted] {
+        const QFileInfoList temporary = QDir(folder).entryInfoList({"*.tmp"}, QDir::Files);
+        if (temporary.isEmpty() || temporary.first().size() < (1 << 20))
+            return;
+        poll->deleteLater();
+        poll->stop();
+        acted = act();
+    });
+    poll->start(20);
+}
+
+} // namespace
+
+void WindowsTest::saveFolderOfAnyLength_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("end");
+    QTest::newRow("300, finished") << 300 << "finished";
+    QTest::newRow("short, Stop") << 0 << "Stop";
+    QTest::newRow("249, Stop") << 249 << "Stop";
+    QTest::newRow("300, Stop") << 300 << "Stop";
+    // As Task Manager ends a program: nothing of the archiver's own runs.
+    QTest::newRow("300, forced end") << 300 << "forced";
+}
+
+void WindowsTest::saveFolderOfAnyLength()
+{
+    QFETCH(int, length);
+    QFETCH(QString, end);
     auto platform = realDesktop(path("home"));
     Form1 form(*platform);
     form.Form_Activate();
     form.chkAutosave->setChecked(false);
     describe(form, path("work"));
+    const QString out = length ? folderOfLength(path("work"), length) : path("work/out");
+    QVERIFY(QDir().mkpath(out));
+    QCOMPARE(out.size(), length ? length : out.size());
+    form.SaveLocation->setText(QDir::toNativeSeparators(out) + "\\");
+    const QString pk3 = out + "/" + form.ShortName->text() + ".pk3";
+    if (end == "finished") {
+        platform->level = 2;
+        form.CreateButton_Click();
+        QCOMPARE(platform->messages.size(), 2);
+        QCOMPARE(platform->messages[1], success);
+        QCOMPARE(platform->inspectZip(QDir::toNativeSeparators(pk3)).problem, QString());
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2); // the .pk3 and the .zip
+        return;
+    }
+
     write(path("work/my maps/") + form.BSP->text(), noisyText(48 << 20));
-    const QString pk3 = path("work/out/") + form.ShortName->text() + ".pk3";
     write(path("old/notes.txt"), "an earlier package");
     QProcess zip;
     zip.start(QStringLiteral(CORVANE_BINARY_DIR) + "/zip.exe", {"-jq", pk3, path("old/notes.txt")});
     QVERIFY(zip.waitForFinished(30000));
     QCOMPARE(zip.exitCode(), 0);
     const QByteArray earlier = readAll(pk3);
+    QVERIFY(!earlier.isEmpty());
     platform->level = 9;
     form.show();
-    bool stopped = false;
-    pressStopAfter(this, 1500, stopped);
+    bool acted = false;
+    whenWriting(
+        this, out,
+        [end] { return end == "forced" ? QProcess::execute("taskkill.exe", {"/F", "/IM", "zip.exe"}) == 0 : pressStop(); },
+        acted);
     form.CreateButton_Click();
-    QVERIFY2(stopped, qPrintable(platform->messages.join("\n") + platform->details));
+    QVERIFY2(acted, qPrintable(platform->messages.join("\n") + platform->details));
     QCOMPARE(platform->messages.size(), 2);
     QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
-    const QStringList left = QDir(path("work/out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList left = QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     QVERIFY2(left == QStringList{QFileInfo(pk3).fileName()}, qPrintable(left.join(", ") + "\n" + platform->details));
     QCOMPARE(readAll(pk3), earlier);
     QCOMPARE(contents(platform->drivePaths().stagingRoot()), QStringList());
+}
+
+void WindowsTest::packageHeldOpenIsRefused()
+{
+    auto platform = realDesktop(path("home"));
+    Form1 form(*platform);
+    form.Form_Activate();
+    form.chkAutosave->setChecked(false);
+    describe(form, path("work"));
+    const QString pk3 = path("work/out/") + form.ShortName->text() + ".pk3";
+    write(path("old/notes.txt"), "the package the game has loaded");
+    QProcess zip;
+    zip.start(QStringLiteral(CORVANE_BINARY_DIR) + "/zip.exe", {"-jq", pk3, path("old/notes.txt")});
+    QVERIFY(zip.waitForFinished(30000));
+    const QByteArray earlier = readAll(pk3);
+    QProcess game;
+    game.start(QStringLiteral(CORVANE_HOLDER), {QDir::toNativeSeparators(pk3)});
+    QVERIFY(game.waitForReadyRead(30000));
+    QCOMPARE(game.readAll().trimmed(), QByteArray("holding"));
+
+    form.CreateButton_Click();
+    game.closeWriteChannel();
+    QVERIFY(game.waitForFinished(30000));
+    QCOMPARE(platform->messages.size(), 2);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    // The name as the user typed it, and what is wrong with the file.
+    QVERIFY2(platform->details.contains(QDir::toNativeSeparators(pk3) + ": the file is in use by another program"),
+             qPrintable(platform->details));
+    QCOMPARE(readAll(pk3), earlier);
+    QCOMPARE(QDir(path("work/out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QFileInfo(pk3).fileName()});
 }
 
 QTEST_MAIN(WindowsTest)
