@@ -2,12 +2,14 @@
 #include "package/SlotFacts.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/Product.h"
+#include "platform/RunningMark.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    const corvane::RunningMark running;
     QApplication app(argc, argv);
     QApplication::setOrganizationName(corvane::productName());
     QApplication::setApplicationName(corvane::productName());
