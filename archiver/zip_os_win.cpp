@@ -363,14 +363,19 @@ void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
         if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             break;
         const std::string error = lastErrorText();
-        if (!heldByAnother(to))
-            throw Failure(exitcode::cannotWrite, "could not replace " + target + " (" + error + ")");
-        if (attempt == inUseRetries)
+        // Either file may be held: the package by the game, the new archive
+        // for a moment by a virus scanner.
+        const bool targetHeld = heldByAnother(to);
+        if ((targetHeld || heldByAnother(from)) && attempt < inUseRetries) {
+            Sleep(inUseRetryPauseMs);
+            checkStop();
+            continue;
+        }
+        if (targetHeld)
             throw Failure(exitcode::cannotWrite, "could not replace " + target +
                                                      ": the file is in use by another program. Close it there "
                                                      "(the game keeps its packages open) and try again");
-        Sleep(inUseRetryPauseMs);
-        checkStop();
+        throw Failure(exitcode::cannotWrite, "could not replace " + target + " (" + error + ")");
     }
     InterlockedExchange(&g_tempArmed, 0);
     m_kept = true;
