@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -141,7 +142,8 @@ private slots:
     void createWithTheRealArchiver();
     void saveFolderOfAnyLength_data();
     void saveFolderOfAnyLength();
-    void packageHeldOpenIsRefused();
+    void packageHeldOpen_data();
+    void packageHeldOpen();
 };
 
 void WindowsTest::settingsLiveInTheRegistry()
@@ -338,32 +340,49 @@ void WindowsTest::saveFolderOfAnyLength()
     QCOMPARE(contents(platform->drivePaths().stagingRoot()), QStringList());
 }
 
-void WindowsTest::packageHeldOpenIsRefused()
+void WindowsTest::packageHeldOpen_data()
 {
+    QTest::addColumn<int>("holdMs"); // 0: until the game is closed
+    QTest::newRow("by the game") << 0;
+    QTest::newRow("for a moment") << 1500;
+}
+
+void WindowsTest::packageHeldOpen()
+{
+    QFETCH(int, holdMs);
     auto platform = realDesktop(path("home"));
     Form1 form(*platform);
     form.Form_Activate();
     form.chkAutosave->setChecked(false);
+    form.cOption1->setChecked(true);
     describe(form, path("work"));
     const QString pk3 = path("work/out/") + form.ShortName->text() + ".pk3";
     const QByteArray earlier = earlierPackage(pk3);
     QVERIFY(!earlier.isEmpty());
-    QProcess game;
-    game.start(QStringLiteral(CORVANE_HOLDER), {QDir::toNativeSeparators(pk3)});
-    QVERIFY(game.waitForReadyRead(30000));
-    QCOMPARE(game.readAll().trimmed(), QByteArray("holding"));
+    QProcess holder;
+    QStringList arguments{QDir::toNativeSeparators(pk3)};
+    if (holdMs)
+        arguments << QString::number(holdMs);
+    holder.start(QStringLiteral(CORVANE_HOLDER), arguments);
+    QVERIFY(holder.waitForReadyRead(30000));
+    QCOMPARE(holder.readAll().trimmed(), QByteArray("holding"));
 
     form.CreateButton_Click();
-    game.closeWriteChannel();
-    QVERIFY(game.waitForFinished(30000));
+    holder.closeWriteChannel();
+    QVERIFY(holder.state() == QProcess::NotRunning || holder.waitForFinished(30000));
+    const QStringList left = QDir(path("work/out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QCOMPARE(left, QStringList{QFileInfo(pk3).fileName()});
+    if (holdMs) {
+        QCOMPARE(platform->messages.size(), 1); // the wait prompt, and no failure
+        QVERIFY(readAll(pk3) != earlier);
+        return;
+    }
     QCOMPARE(platform->messages.size(), 2);
     QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
     // The name as the user typed it, and what is wrong with the file.
     QVERIFY2(platform->details.contains(QDir::toNativeSeparators(pk3) + ": the file is in use by another program"),
              qPrintable(platform->details));
     QCOMPARE(readAll(pk3), earlier);
-    QCOMPARE(QDir(path("work/out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{QFileInfo(pk3).fileName()});
 }
 
 QTEST_MAIN(WindowsTest)
