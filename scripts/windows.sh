@@ -13,7 +13,6 @@ repo=$PWD
 sdk=${CORVANE_WINDOWS_SDK:-${HOME:-/root}/.cache/corvane/windows-sdk}
 run_tests=0
 [ "${1:-}" = --test ] && run_tests=1
-jobs=$(nproc 2>/dev/null || echo 2)
 triple=x86_64-w64-mingw32
 
 say() { echo "windows.sh: $*"; }
