@@ -1,11 +1,10 @@
 #include "zip_archive_writer.h"
 
-#include "zip_deflate.h"
 #include "zip_failure.h"
 #include "zip_options.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 namespace corvane::zip {
 
@@ -13,178 +12,227 @@ namespace {
 
 // "Made by Unix", so that unzip restores the permission bits kept in the
 // upper half of the external attributes, as with Info-ZIP's archives.
-constexpr uLong versionMadeByUnix = (3u << 8) | 20u;
-constexpr uLong flagDataDescriptor = 0x0008;
-constexpr uLong flagUtf8Name = 0x0800;
-constexpr uLong msdosReadOnly = 0x01;
-constexpr uLong msdosDirectory = 0x10;
-// An old entry's data is copied through a buffer of this size.
-constexpr std::size_t copyBufferBytes = 256 * 1024;
-// minizip takes at most an unsigned int of bytes per call.
-constexpr std::size_t maxWriteCall = std::size_t(1) << 30;
+constexpr std::uint16_t versionMadeByUnix = (3u << 8) | 20u;
+// Info-ZIP's "version needed to extract": 1.0 for stored, 2.0 for deflate.
+constexpr std::uint16_t versionStored = 10;
+constexpr std::uint16_t versionDeflated = 20;
+constexpr std::uint16_t versionZip64 = 45;
+constexpr std::uint16_t flagUtf8Name = 0x0800;
+constexpr std::uint16_t methodStored = 0;
+constexpr std::uint16_t methodDeflated = 8;
+constexpr std::uint32_t msdosReadOnly = 0x01;
+constexpr std::uint32_t msdosDirectory = 0x10;
+constexpr std::uint32_t localSignature = 0x04034b50;
+constexpr std::uint32_t centralSignature = 0x02014b50;
+constexpr std::uint32_t endSignature = 0x06054b50;
+// Where a local header holds its CRC and the two sizes.
+constexpr std::uint64_t localCrcOffset = 14;
+constexpr std::size_t bufferBytes = 1 << 20;
 
-tm_zip dosTime(std::time_t modified)
+void put16(std::string& out, std::uint32_t value)
 {
-    // DOS times have two-second steps; Info-ZIP rounds odd seconds up.
-    std::time_t even = (modified + 1) & ~static_cast<std::time_t>(1);
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void put32(std::string& out, std::uint64_t value)
+{
+    put16(out, static_cast<std::uint32_t>(value & 0xFFFF));
+    put16(out, static_cast<std::uint32_t>((value >> 16) & 0xFFFF));
+}
+
+std::string crcAndSizes(const RawEntry& entry)
+{
+    std::string out;
+    put32(out, entry.crc);
+    put32(out, entry.compressedSize);
+    put32(out, entry.uncompressedSize);
+    return out;
+}
+
+// DOS times have two-second steps; Info-ZIP rounds odd seconds up and keeps
+// to what the format can hold, 1980 to 2107.
+void setDosTime(std::time_t modified, RawEntry& entry)
+{
+    const std::time_t even = (modified + 1) & ~static_cast<std::time_t>(1);
     std::tm local{};
-    tm_zip result{};
-    result.tm_year = 1980;
-    result.tm_mday = 1;
-    if (!os::localTime(even, local) || local.tm_year < 80)
-        return result;
-    if (local.tm_year > 207) {
-        result.tm_year = 2107;
-        result.tm_mon = 11;
-        result.tm_mday = 31;
-        result.tm_hour = 23;
-        result.tm_min = 59;
-        result.tm_sec = 58;
-        return result;
+    int year = 1980, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    if (os::localTime(even, local) && local.tm_year >= 80) {
+        if (local.tm_year > 207) {
+            year = 2107, month = 12, day = 31, hour = 23, minute = 59, second = 58;
+        } else {
+            year = local.tm_year + 1900, month = local.tm_mon + 1, day = local.tm_mday;
+            hour = local.tm_hour, minute = local.tm_min, second = local.tm_sec;
+        }
     }
-    result.tm_year = static_cast<uInt>(local.tm_year + 1900);
-    result.tm_mon = static_cast<uInt>(local.tm_mon);
-    result.tm_mday = static_cast<uInt>(local.tm_mday);
-    result.tm_hour = static_cast<uInt>(local.tm_hour);
-    result.tm_min = static_cast<uInt>(local.tm_min);
-    result.tm_sec = static_cast<uInt>(local.tm_sec);
-    return result;
+    entry.dosDate = static_cast<std::uint16_t>(((year - 1980) << 9) | (month << 5) | day);
+    entry.dosTime = static_cast<std::uint16_t>((hour << 11) | (minute << 5) | (second / 2));
+}
+
+// The "maximum", "fast" and "super fast" hint bits Info-ZIP sets.
+std::uint16_t levelHint(int zipLevel)
+{
+    if (zipLevel >= 8)
+        return 2;
+    if (zipLevel == 2)
+        return 4;
+    if (zipLevel == 1)
+        return 6;
+    return 0;
+}
+
+RawEntry newEntry(const Source& source, const os::FileInfo& status, bool deflated, int zipLevel)
+{
+    RawEntry entry;
+    entry.versionMadeBy = versionMadeByUnix;
+    entry.versionNeeded = deflated ? versionDeflated : versionStored;
+    entry.flags = static_cast<std::uint16_t>((needsUtf8Flag(source.name) ? flagUtf8Name : 0) |
+                                             (deflated ? levelHint(zipLevel) : 0));
+    entry.method = deflated ? methodDeflated : methodStored;
+    setDosTime(status.modified, entry);
+    entry.externalAttributes = (static_cast<std::uint32_t>(status.mode) << 16) |
+        (status.ownerWritable ? 0 : msdosReadOnly) | (source.directory ? msdosDirectory : 0);
+    entry.name = source.name;
+    return entry;
 }
 
 } // namespace
 
-ArchiveWriter::ArchiveWriter(const std::string& path, const std::string& archiveName)
-    : m_archiveName(archiveName)
+ArchiveWriter::ArchiveWriter(os::TemporaryFile& file, const std::string& archiveName)
+    : m_file(file)
+    , m_archiveName(archiveName)
 {
-    m_file = os::openZipToWrite(path);
-    if (!m_file)
-        throw Failure(exitcode::cannotWrite, "Could not create " + path + " (" + os::lastErrorText() + ")");
+    m_buffer.reserve(bufferBytes);
 }
 
-ArchiveWriter::~ArchiveWriter()
+void ArchiveWriter::startEntry(RawEntry& entry)
 {
-    if (m_file)
-        zipClose(m_file, nullptr);
+    entry.localOffset = position();
+    std::string header;
+    put32(header, localSignature);
+    put16(header, entry.versionNeeded);
+    put16(header, entry.flags);
+    put16(header, entry.method);
+    put16(header, entry.dosTime);
+    put16(header, entry.dosDate);
+    header += crcAndSizes(entry);
+    put16(header, static_cast<std::uint32_t>(entry.name.size()));
+    put16(header, static_cast<std::uint32_t>(entry.localExtra.size()));
+    header += entry.name;
+    header += entry.localExtra;
+    write(header.data(), header.size());
 }
 
-void ArchiveWriter::openEntry(const Source& source, const os::FileInfo& status, bool deflated, int zipLevel)
+void ArchiveWriter::finishEntry(const RawEntry& entry)
 {
-    zip_fileinfo info{};
-    info.tmz_date = dosTime(status.modified);
-    info.external_fa = (static_cast<uLong>(status.mode) << 16) | (status.ownerWritable ? 0 : msdosReadOnly) |
-        (source.directory ? msdosDirectory : 0);
-    const uLong flags = needsUtf8Flag(source.name) ? flagUtf8Name : 0;
-    // The level only sets the "maximum/fast" hint bits, as Info-ZIP does.
-    const int method = deflated ? Z_DEFLATED : 0;
-    const int levelHint = deflated ? zipLevel : 0;
-    check(zipOpenNewFileInZip4(m_file, source.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
-                               levelHint, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                               versionMadeByUnix, flags));
+    std::string& out = m_directory;
+    put32(out, centralSignature);
+    put16(out, entry.versionMadeBy);
+    put16(out, entry.versionNeeded);
+    put16(out, entry.flags);
+    put16(out, entry.method);
+    put16(out, entry.dosTime);
+    put16(out, entry.dosDate);
+    out += crcAndSizes(entry);
+    put16(out, static_cast<std::uint32_t>(entry.name.size()));
+    put16(out, static_cast<std::uint32_t>(entry.centralExtra.size()));
+    put16(out, static_cast<std::uint32_t>(entry.comment.size()));
+    put16(out, 0); // disk
+    put16(out, entry.internalAttributes);
+    put32(out, entry.externalAttributes);
+    put32(out, entry.localOffset);
+    out += entry.name;
+    out += entry.centralExtra;
+    out += entry.comment;
 }
 
 void ArchiveWriter::addNew(const Job& job, int zipLevel)
 {
-    const Source& source = *job.source;
-    const bool deflated = job.deflated;
-    const std::vector<unsigned char>& bytes = deflated ? job.packed : job.data;
+    const std::vector<unsigned char>& bytes = job.deflated ? job.packed : job.data;
     EntryLayout layout;
-    layout.nameBytes = source.name.size();
+    layout.nameBytes = job.source->name.size();
     layout.compressedSize = bytes.size();
     layout.uncompressedSize = job.size;
-    budget(layout, source.name);
-    openEntry(source, job.status, deflated, zipLevel);
+    budget(layout, job.source->name);
+    RawEntry entry = newEntry(*job.source, job.status, job.deflated, zipLevel);
+    entry.crc = job.crc;
+    entry.compressedSize = bytes.size();
+    entry.uncompressedSize = job.size;
+    startEntry(entry);
     write(bytes.data(), bytes.size());
-    check(zipCloseFileInZipRaw(m_file, static_cast<uLong>(layout.uncompressedSize), job.crc));
+    finishEntry(entry);
 }
 
 StreamResult ArchiveWriter::addStreamed(const Source& source, int level, int zipLevel)
 {
     os::InputFile file(source.path);
-    openEntry(source, file.info(), level > 0, zipLevel);
+    RawEntry entry = newEntry(source, file.info(), level > 0, zipLevel);
+    startEntry(entry); // its CRC and sizes are known only at the end
     const StreamResult result = streamFile(
         file, source.path, level, [this](const unsigned char* data, std::size_t size) { write(data, size); });
-    // Known only now; the limits are checked before the entry is closed.
     EntryLayout layout;
     layout.nameBytes = source.name.size();
     layout.compressedSize = result.written;
     layout.uncompressedSize = result.size;
     budget(layout, source.name);
-    check(zipCloseFileInZipRaw(m_file, static_cast<uLong>(result.size), result.crc));
+    entry.crc = result.crc;
+    entry.compressedSize = result.written;
+    entry.uncompressedSize = result.size;
+    const std::string fields = crcAndSizes(entry);
+    writeAt(entry.localOffset + localCrcOffset, fields.data(), fields.size());
+    finishEntry(entry);
     return result;
 }
 
-void ArchiveWriter::copyOld(unzFile old, const OldEntry& entry, const std::string& oldPath)
+void ArchiveWriter::copyOld(OldArchive& old, std::size_t index)
 {
-    const std::string invalid = "could not read entry " + entry.name + " of " + oldPath;
-    int method = 0;
-    int level = 0;
-    if (unzGoToFilePos64(old, &entry.position) != UNZ_OK ||
-        unzOpenCurrentFile2(old, &method, &level, 1) != UNZ_OK)
-        throw Failure(exitcode::badArchive, invalid);
-    std::vector<char> localExtra;
-    const int localSize = unzGetLocalExtrafield(old, nullptr, 0);
-    if (localSize > 0) {
-        localExtra.resize(static_cast<std::size_t>(localSize));
-        if (unzGetLocalExtrafield(old, localExtra.data(), static_cast<unsigned>(localSize)) != localSize)
-            throw Failure(exitcode::badArchive, invalid);
-    }
-    localExtra = withoutZip64(std::move(localExtra));
-    const std::vector<char> centralExtra = withoutZip64(entry.centralExtra);
+    const RawEntry& stored = old.entries().at(index);
+    RawEntry entry = stored;
+    // Zip64 blocks would claim sizes that are not written for an entry that
+    // fits the classic fields, so they go; the rest stays as it was. The old
+    // archive's reader has checked that both fields are whole blocks.
+    removeExtraBlocks(stored.localExtra, zip64ExtraId, entry.localExtra);
+    removeExtraBlocks(stored.centralExtra, zip64ExtraId, entry.centralExtra);
+    const bool hadZip64 =
+        entry.localExtra.size() != stored.localExtra.size() || entry.centralExtra.size() != stored.centralExtra.size();
+    if (hadZip64 && (entry.versionNeeded & 0xFF) >= versionZip64)
+        entry.versionNeeded = static_cast<std::uint16_t>((entry.versionNeeded & 0xFF00) |
+                                                         (entry.method == methodStored ? versionStored : versionDeflated));
+    // The data follows its local header directly here, so a data
+    // descriptor flag from the old archive would no longer be true.
+    entry.flags = static_cast<std::uint16_t>(entry.flags & ~flagDataDescriptor);
 
     EntryLayout layout;
     layout.nameBytes = entry.name.size();
-    layout.localExtraBytes = localExtra.size();
-    layout.centralExtraBytes = centralExtra.size();
+    layout.localExtraBytes = entry.localExtra.size();
+    layout.centralExtraBytes = entry.centralExtra.size();
     layout.commentBytes = entry.comment.size();
-    layout.compressedSize = entry.info.compressed_size;
-    layout.uncompressedSize = entry.info.uncompressed_size;
+    layout.compressedSize = entry.compressedSize;
+    layout.uncompressedSize = entry.uncompressedSize;
     budget(layout, entry.name);
-
-    zip_fileinfo info{};
-    info.dosDate = entry.info.dosDate;
-    info.tmz_date.tm_sec = entry.info.tmu_date.tm_sec;
-    info.tmz_date.tm_min = entry.info.tmu_date.tm_min;
-    info.tmz_date.tm_hour = entry.info.tmu_date.tm_hour;
-    info.tmz_date.tm_mday = entry.info.tmu_date.tm_mday;
-    info.tmz_date.tm_mon = entry.info.tmu_date.tm_mon;
-    info.tmz_date.tm_year = entry.info.tmu_date.tm_year;
-    info.internal_fa = entry.info.internal_fa;
-    info.external_fa = entry.info.external_fa;
-    // The data follows its local header directly here, so a data
-    // descriptor flag from the old archive would no longer be true. The
-    // level hint bits are carried in the flags, hence level 0.
-    const uLong flags = entry.info.flag & ~flagDataDescriptor;
-    check(zipOpenNewFileInZip4(
-        m_file, entry.name.c_str(), &info, localExtra.empty() ? nullptr : localExtra.data(),
-        static_cast<uInt>(localExtra.size()), centralExtra.empty() ? nullptr : centralExtra.data(),
-        static_cast<uInt>(centralExtra.size()), entry.comment.empty() ? nullptr : entry.comment.c_str(),
-        static_cast<int>(entry.info.compression_method), 0, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
-        nullptr, 0, entry.info.version, flags));
-    std::vector<char> buffer(copyBufferBytes);
-    std::uint64_t copied = 0;
-    for (;;) {
-        const int got = unzReadCurrentFile(old, buffer.data(), static_cast<unsigned>(buffer.size()));
-        if (got < 0)
-            throw Failure(exitcode::badArchive, invalid);
-        if (got == 0)
-            break;
-        write(buffer.data(), static_cast<std::size_t>(got));
-        copied += static_cast<std::uint64_t>(got);
-    }
-    unzCloseCurrentFile(old);
-    if (copied != entry.info.compressed_size)
-        throw Failure(exitcode::badArchive, invalid);
-    check(zipCloseFileInZipRaw(m_file, static_cast<uLong>(entry.info.uncompressed_size),
-                               static_cast<uLong>(entry.info.crc)));
+    startEntry(entry);
+    old.copyData(index, [this](const unsigned char* data, std::size_t size) { write(data, size); });
+    finishEntry(entry);
 }
 
 void ArchiveWriter::close(const std::string& comment)
 {
     if (std::string limit = m_budget.finish(comment.size()); !limit.empty())
         throw Failure(exitcode::tooBig, m_archiveName + ": " + limit);
-    const int status = zipClose(m_file, comment.empty() ? nullptr : comment.c_str());
-    m_file = nullptr;
-    check(status);
+    const std::uint64_t directoryOffset = position();
+    std::string end;
+    put32(end, endSignature);
+    put16(end, 0); // this disk
+    put16(end, 0); // the directory's disk
+    put16(end, static_cast<std::uint32_t>(m_budget.entries()));
+    put16(end, static_cast<std::uint32_t>(m_budget.entries()));
+    put32(end, m_directory.size());
+    put32(end, directoryOffset);
+    put16(end, static_cast<std::uint32_t>(comment.size()));
+    end += comment;
+    write(m_directory.data(), m_directory.size());
+    write(end.data(), end.size());
+    flush();
 }
 
 void ArchiveWriter::budget(const EntryLayout& layout, const std::string& name)
@@ -195,21 +243,42 @@ void ArchiveWriter::budget(const EntryLayout& layout, const std::string& name)
 
 void ArchiveWriter::write(const void* data, std::size_t size)
 {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        os::checkStop();
-        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size, maxWriteCall));
-        check(zipWriteInFileInZip(m_file, bytes, chunk));
-        bytes += chunk;
-        size -= chunk;
+    os::checkStop();
+    if (m_buffer.size() + size > bufferBytes)
+        flush();
+    if (size >= bufferBytes) {
+        if (!m_file.write(data, size))
+            writeFailed();
+        m_flushed += size;
+        return;
     }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    m_buffer.insert(m_buffer.end(), bytes, bytes + size);
 }
 
-void ArchiveWriter::check(int status)
+void ArchiveWriter::writeAt(std::uint64_t offset, const void* data, std::size_t size)
 {
-    if (status != ZIP_OK)
-        throw Failure(exitcode::cannotWrite,
-                      "Output file write failure (write error on zip file " + m_archiveName + ")");
+    if (offset >= m_flushed) {
+        std::memcpy(m_buffer.data() + (offset - m_flushed), data, size);
+        return;
+    }
+    flush();
+    if (!m_file.writeAt(offset, data, size))
+        writeFailed();
+}
+
+void ArchiveWriter::flush()
+{
+    if (!m_file.write(m_buffer.data(), m_buffer.size()))
+        writeFailed();
+    m_flushed += m_buffer.size();
+    m_buffer.clear();
+}
+
+void ArchiveWriter::writeFailed() const
+{
+    throw Failure(exitcode::cannotWrite, "Output file write failure (write error on zip file " + m_archiveName +
+                                             ": " + os::lastErrorText() + ")");
 }
 
 } // namespace corvane::zip

@@ -31,14 +31,14 @@ int runChecked(const Options& options)
     // where it leads, and stays a link.
     const std::string target = os::followLinks(options.archive);
     OldArchive old;
-    readOldArchive(target, old);
-    if (old.exists && !os::writable(target)) {
+    old.open(target);
+    if (old.exists() && !os::writable(target)) {
         std::fprintf(stderr, "zip I/O error: Permission denied\n");
         throw Failure(exitcode::cannotWrite, "Could not create output file (" + options.archive + ")");
     }
     // Writing a new file in its place would split the names apart, leaving
     // the other names with the old archive.
-    if (old.exists && old.status.links > 1)
+    if (old.exists() && old.status().links > 1)
         throw Failure(exitcode::cannotWrite,
                       options.archive +
                           " has other hard links, which replacing it would "
@@ -48,7 +48,7 @@ int runChecked(const Options& options)
         throw Failure(exitcode::nothingToDo, "Nothing to do! (" + options.archive + ")");
 
     std::vector<std::string> oldNames;
-    for (const OldEntry& entry : old.entries)
+    for (const RawEntry& entry : old.entries())
         oldNames.push_back(entry.name);
     std::vector<std::string> newNames;
     for (const Source& source : sources)
@@ -72,7 +72,7 @@ int runChecked(const Options& options)
     }
     for (const PlanStep& step : steps) {
         if (step.kind == PlanStep::Kind::keepOld)
-            checkCarriable(old.entries[step.index], options.archive);
+            old.checkCarriable(step.index);
         else if (step.replacing)
             sources[step.index].replacing = true;
     }
@@ -83,12 +83,12 @@ int runChecked(const Options& options)
     os::TemporaryFile temporary(target);
     const int zipLevel = options.level.value_or(6);
     {
-        ArchiveWriter writer(temporary.path(), options.archive);
+        ArchiveWriter writer(temporary, options.archive);
         const int level = libdeflateLevel(options.level);
         Compressors compressors(jobs, level);
         for (const PlanStep& step : steps) {
             if (step.kind == PlanStep::Kind::keepOld) {
-                writer.copyOld(old.file, old.entries[step.index], options.archive);
+                writer.copyOld(old, step.index);
                 continue;
             }
             const Source& source = sources[step.index];
@@ -120,10 +120,10 @@ int runChecked(const Options& options)
                 std::fflush(stdout);
             }
         }
-        writer.close(old.comment);
+        writer.close(old.comment());
     }
     old.close();
-    const std::uint32_t mode = old.exists ? (old.status.mode & 07777) : os::newFileMode();
+    const std::uint32_t mode = old.exists() ? (old.status().mode & 07777) : os::newFileMode();
     temporary.commit(target, mode);
     return exitcode::ok;
 }

@@ -116,7 +116,9 @@ std::vector<unsigned char> deflateData(const unsigned char* data, std::size_t si
         return {};
     if (pieces > 1) {
         std::vector<std::vector<unsigned char>> parts(pieces);
-        std::vector<bool> joinable(pieces, false);
+        // One byte each: a vector<bool> packs them into shared words, which
+        // the pieces' threads would then write at once.
+        std::vector<char> joinable(pieces, false);
         const std::size_t step = size / pieces;
         const auto work = [&](unsigned index, libdeflate_compressor* own) {
             const std::size_t begin = index * step;

@@ -3,80 +3,247 @@
 #include "zip_failure.h"
 #include "zip_options.h"
 
-#include <minizip/zip.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
 
 namespace corvane::zip {
 
-void readOldArchive(const std::string& path, OldArchive& old)
+namespace {
+
+constexpr std::uint16_t methodStored = 0;
+constexpr std::uint16_t methodDeflated = 8;
+constexpr std::size_t readBufferBytes = 256 * 1024;
+
+class FileBytes : public ArchiveBytes {
+public:
+    explicit FileBytes(const std::string& path) : m_file(path), m_size(m_file.info().size) {}
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* buffer, std::size_t size) override
+    {
+        return offset <= m_size && m_size - offset >= size && m_file.readAt(offset, buffer, size) == size;
+    }
+
+private:
+    os::InputFile m_file;
+    std::uint64_t m_size;
+};
+
+// libzip reads the same bytes through a source of our own, so that files
+// and memory are read alike, with every path and length the system allows.
+struct SourceState {
+    ArchiveBytes* bytes = nullptr;
+    std::uint64_t position = 0;
+    zip_error_t error{};
+};
+
+zip_int64_t sourceCommand(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command)
 {
+    auto* state = static_cast<SourceState*>(userdata);
+    const std::uint64_t size = state->bytes->size();
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        state->position = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const std::uint64_t left = state->position < size ? size - state->position : 0;
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(length, left));
+        if (count > 0 && !state->bytes->read(state->position, data, count)) {
+            zip_error_set(&state->error, ZIP_ER_READ, EIO);
+            return -1;
+        }
+        state->position += count;
+        return static_cast<zip_int64_t>(count);
+    }
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        if (length < sizeof(zip_stat_t)) {
+            zip_error_set(&state->error, ZIP_ER_INVAL, 0);
+            return -1;
+        }
+        auto* stat = static_cast<zip_stat_t*>(data);
+        zip_stat_init(stat);
+        stat->size = size;
+        stat->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&state->error, data, length);
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t at = zip_source_seek_compute_offset(state->position, size, data, length, &state->error);
+        if (at < 0)
+            return -1;
+        state->position = static_cast<std::uint64_t>(at);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL:
+        return static_cast<zip_int64_t>(state->position);
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, -1);
+    default:
+        zip_error_set(&state->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+// Printable in a message whatever bytes the name holds.
+std::string shown(const std::string& name)
+{
+    std::string text;
+    for (const char c : name)
+        text += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return text;
+}
+
+} // namespace
+
+struct OldArchive::Library {
+    std::unique_ptr<ArchiveBytes> bytes;
+    SourceState state;
+    zip_t* archive = nullptr;
+
+    ~Library()
+    {
+        if (archive)
+            zip_discard(archive);
+        zip_error_fini(&state.error);
+    }
+};
+
+OldArchive::OldArchive() = default;
+OldArchive::~OldArchive() = default;
+
+void OldArchive::close() { m_library.reset(); }
+
+void OldArchive::invalid(const std::string& why) const
+{
+    throw Failure(exitcode::badArchive, "Zip file structure invalid (" + m_path + "): " + why);
+}
+
+void OldArchive::open(const std::string& path)
+{
+    m_path = path;
     std::string error;
-    const os::Found found = os::inspect(path, old.status, error);
+    const os::Found found = os::inspect(path, m_status, error);
     if (found == os::Found::missing)
         return;
     if (found == os::Found::failed)
         throw Failure(exitcode::cannotWrite, "Could not open " + path + " (" + error + ")");
-    old.exists = true;
-    if (!old.status.regular)
+    m_exists = true;
+    if (!m_status.regular)
         throw Failure(exitcode::cannotWrite, path + " is not a regular file");
-    if (old.status.size == 0)
+    if (m_status.size == 0)
         return; // an empty file holds no entries yet
-    const std::string invalid = "Zip file structure invalid (" + path + ")";
-    old.file = os::openZipToRead(path);
-    if (!old.file)
-        throw Failure(exitcode::badArchive, invalid);
-    unz_global_info64 global{};
-    if (unzGetGlobalInfo64(old.file, &global) != UNZ_OK)
-        throw Failure(exitcode::badArchive, invalid);
-    if (global.size_comment > 0) {
-        std::vector<char> text(global.size_comment + 1);
-        const int got = unzGetGlobalComment(old.file, text.data(), static_cast<uLong>(text.size()));
-        if (got < 0)
-            throw Failure(exitcode::badArchive, invalid);
-        old.comment.assign(text.data(), static_cast<std::size_t>(got));
+    open(std::make_unique<FileBytes>(path), path);
+}
+
+void OldArchive::open(std::unique_ptr<ArchiveBytes> bytes, const std::string& shownPath)
+{
+    m_path = shownPath;
+    m_exists = true;
+    if (std::string problem = readRecords(*bytes, m_records); !problem.empty())
+        invalid(problem);
+
+    m_library = std::make_unique<Library>();
+    Library& library = *m_library;
+    library.bytes = std::move(bytes);
+    library.state.bytes = library.bytes.get();
+    zip_error_init(&library.state.error);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_function_create(sourceCommand, &library.state, &error);
+    if (source)
+        library.archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!library.archive) {
+        const std::string reason = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        if (source)
+            zip_source_free(source);
+        invalid("libzip finds it damaged (" + reason + ")");
     }
-    // Counted rather than run to the end of the list: minizip takes a count
-    // of exactly 65,535 as "maybe more" and then reads past the directory.
-    for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
-        const int status = i == 0 ? unzGoToFirstFile(old.file) : unzGoToNextFile(old.file);
-        if (status != UNZ_OK)
-            throw Failure(exitcode::badArchive, invalid);
-        OldEntry entry;
-        if (unzGetCurrentFileInfo64(old.file, &entry.info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-            unzGetFilePos64(old.file, &entry.position) != UNZ_OK)
-            throw Failure(exitcode::badArchive, invalid);
-        std::vector<char> name(entry.info.size_filename + 1);
-        entry.centralExtra.resize(entry.info.size_file_extra);
-        std::vector<char> comment(entry.info.size_file_comment + 1);
-        if (unzGetCurrentFileInfo64(old.file, &entry.info, name.data(), static_cast<uLong>(name.size()),
-                                    entry.centralExtra.data(), static_cast<uLong>(entry.centralExtra.size()),
-                                    comment.data(), static_cast<uLong>(comment.size())) != UNZ_OK)
-            throw Failure(exitcode::badArchive, invalid);
-        entry.name.assign(name.data(), entry.info.size_filename);
-        entry.comment.assign(comment.data(), entry.info.size_file_comment);
-        old.entries.push_back(std::move(entry));
+    zip_error_fini(&error);
+
+    const std::vector<RawEntry>& entries = m_records.entries;
+    if (zip_get_num_entries(library.archive, ZIP_FL_UNCHANGED) != static_cast<zip_int64_t>(entries.size()))
+        invalid("libzip counts its entries differently");
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const RawEntry& entry = entries[i];
+        zip_stat_t stat;
+        const bool same = zip_stat_index(library.archive, i, ZIP_FL_UNCHANGED, &stat) == 0 &&
+            stat.size == entry.uncompressedSize && stat.comp_size == entry.compressedSize &&
+            stat.crc == entry.crc && stat.comp_method == static_cast<zip_int32_t>(entry.method);
+        if (!same)
+            invalid("libzip reads the entry \"" + shown(entry.name) + "\" differently");
+        // A name is a C string to the game: what follows a NUL would be lost
+        // and the entry read as another one.
+        if (entry.name.find('\0') != std::string::npos)
+            invalid("the entry \"" + shown(entry.name) + "\" has a NUL byte in its name");
     }
 }
 
-void checkCarriable(const OldEntry& entry, const std::string& archive)
+void OldArchive::checkCarriable(std::size_t index) const
 {
-    if (entry.info.flag & 1)
-        throw Failure(exitcode::badArchive,
-                      "entry " + entry.name + " of " + archive + " is encrypted; the game cannot read it");
-    if (entry.info.compression_method != 0 && entry.info.compression_method != Z_DEFLATED)
-        throw Failure(exitcode::badArchive,
-                      "entry " + entry.name + " of " + archive + " uses compression method " +
-                          std::to_string(entry.info.compression_method) +
-                          "; the game reads only stored and deflated entries");
+    const RawEntry& entry = m_records.entries.at(index);
+    const std::string name = "entry " + shown(entry.name) + " of " + m_path;
+    if (entry.flags & flagEncrypted)
+        throw Failure(exitcode::badArchive, name + " is encrypted; the game cannot read it");
+    if (entry.method != methodStored && entry.method != methodDeflated)
+        throw Failure(exitcode::badArchive, name + " uses compression method " + std::to_string(entry.method) +
+                                                "; the game reads only stored and deflated entries");
 }
 
-std::vector<char> withoutZip64(std::vector<char> extra)
+std::uint64_t OldArchive::readEntry(std::size_t index, bool stored, std::uint64_t limit, const DataSink& sink)
 {
-    if (extra.empty())
-        return extra;
-    int size = static_cast<int>(extra.size());
-    zipRemoveExtraInfoBlock(extra.data(), &size, 0x0001);
-    extra.resize(static_cast<std::size_t>(size));
-    return extra;
+    const RawEntry& entry = m_records.entries.at(index);
+    const std::string what = "the entry \"" + shown(entry.name) + "\" of " + m_path;
+    zip_file_t* file = zip_fopen_index(m_library->archive, index, stored ? ZIP_FL_COMPRESSED : 0);
+    if (!file)
+        throw Failure(exitcode::badArchive,
+                      "could not read " + what + " (" + zip_strerror(m_library->archive) + ")");
+    std::vector<unsigned char> buffer(readBufferBytes);
+    std::uint64_t total = 0;
+    for (;;) {
+        os::checkStop();
+        const zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
+        if (got < 0) {
+            const std::string reason = zip_file_strerror(file);
+            zip_fclose(file);
+            throw Failure(exitcode::badArchive, what + " is damaged (" + reason + ")");
+        }
+        if (got == 0)
+            break;
+        total += static_cast<std::uint64_t>(got);
+        // Never more than it claims: a few damaged bytes could unpack to
+        // far more than any disk holds.
+        if (total > limit)
+            break;
+        sink(buffer.data(), static_cast<std::size_t>(got));
+    }
+    zip_fclose(file);
+    return total;
+}
+
+void OldArchive::copyData(std::size_t index, const DataSink& sink)
+{
+    const RawEntry& entry = m_records.entries.at(index);
+    const std::string what = "the entry \"" + shown(entry.name) + "\" of " + m_path;
+    // A stored entry's data is its content, checked as it is read; a
+    // deflated one is unpacked and checked first.
+    if (entry.method != methodStored &&
+        readEntry(index, false, entry.uncompressedSize, [](const unsigned char*, std::size_t) {}) !=
+            entry.uncompressedSize)
+        throw Failure(exitcode::badArchive, what + " is damaged (it does not unpack to its size)");
+    const std::uint64_t size = entry.method == methodStored ? entry.uncompressedSize : entry.compressedSize;
+    if (entry.method == methodStored && entry.compressedSize != entry.uncompressedSize)
+        throw Failure(exitcode::badArchive, what + " is damaged (stored, but with two sizes)");
+    if (readEntry(index, true, size, sink) != size)
+        throw Failure(exitcode::badArchive, what + " is damaged (its data is not of its size)");
 }
 
 } // namespace corvane::zip

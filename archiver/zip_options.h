@@ -13,7 +13,7 @@ namespace corvane::zip {
 // launcher and anyone reading a log can treat both programs alike.
 namespace exitcode {
 constexpr int ok = 0;
-constexpr int badArchive = 2; // the existing archive is not a zip we can read
+constexpr int badArchive = 3; // "Zip file structure invalid": the existing archive cannot be carried
 constexpr int outOfMemory = 4;
 constexpr int tooBig = 6;        // a size or count the game's zip reader cannot hold
 constexpr int interrupted = 9;   // stopped by a signal; the old archive is untouched

@@ -1,5 +1,5 @@
 // Everything the archiver asks of the operating system. One implementation
-// per system; the rest of the archiver is plain C++ and minizip.
+// per system; the rest of the archiver is plain C++, libzip and libdeflate.
 #pragma once
 
 #include <cstddef>
@@ -47,14 +47,18 @@ public:
     FileInfo info() const;
     // Up to `size` bytes; 0 at the end. Throws Failure on a read error.
     std::size_t read(void* buffer, std::size_t size);
+    // Up to `size` bytes from `offset`, fewer only at the end or on a read
+    // error. Not to be mixed with read() on the same file.
+    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t size);
 
 private:
     std::string m_path;
     std::intptr_t m_handle = -1; // a descriptor or a handle, as the system has it
 };
 
-// The file the new archive is written to, beside the archive it replaces;
-// removed when the program is stopped or the run fails.
+// The file the new archive is written to, beside the archive it replaces,
+// open for writing from its creation; removed when the program is stopped
+// or the run fails.
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& besidePath);
@@ -63,11 +67,18 @@ public:
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     const std::string& path() const { return m_path; }
+    // Appends; false when not all was written (lastErrorText() says why).
+    bool write(const void* data, std::size_t size);
+    // Overwrites bytes written before, leaving the end where it was.
+    bool writeAt(std::uint64_t offset, const void* data, std::size_t size);
     // Flushes to disk and puts the file in place of target in one step.
     void commit(const std::string& target, std::uint32_t mode);
 
 private:
+    void close();
+
     std::string m_path;
+    std::intptr_t m_handle = -1;
     bool m_kept = false;
 };
 
@@ -85,8 +96,5 @@ bool localTime(std::time_t time, std::tm& local);
 std::string lastErrorText();
 // The command-line arguments after the program's name, in UTF-8.
 std::vector<std::string> arguments(int argc, char** argv);
-// minizip handles (zipFile, unzFile) for a UTF-8 path; null on failure.
-void* openZipToWrite(const std::string& path);
-void* openZipToRead(const std::string& path);
 
 } // namespace corvane::zip::os

@@ -3,9 +3,6 @@
 #include "zip_os.h"
 #include "zip_temporary_name.h"
 
-#include <minizip/unzip.h>
-#include <minizip/zip.h>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,6 +110,20 @@ FileInfo InputFile::info() const
     return infoOf(status);
 }
 
+std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t size)
+{
+    std::size_t have = 0;
+    while (have < size) {
+        const ssize_t got = ::pread(static_cast<int>(m_handle), static_cast<char*>(buffer) + have, size - have,
+                                    static_cast<off_t>(offset + have));
+        if (got == 0 || (got < 0 && errno != EINTR))
+            break;
+        if (got > 0)
+            have += static_cast<std::size_t>(got);
+    }
+    return have;
+}
+
 std::size_t InputFile::read(void* buffer, std::size_t size)
 {
     for (;;) {
@@ -130,32 +141,72 @@ TemporaryFile::TemporaryFile(const std::string& besidePath)
     if (m_path.size() >= maxTempPath)
         throw Failure(exitcode::cannotWrite, "archive path too long: " + besidePath);
     // Never over a file that is already there, whoever made it.
-    const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    m_handle = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (m_handle < 0)
         throw Failure(exitcode::cannotWrite, "Could not create temporary file " + m_path + " (" + lastErrorText() + ")");
-    ::close(fd);
     std::memcpy(g_tempPath, m_path.c_str(), m_path.size() + 1);
     g_tempArmed = 1;
 }
 
 TemporaryFile::~TemporaryFile()
 {
+    close();
     if (!m_kept) {
         g_tempArmed = 0;
         ::unlink(m_path.c_str());
     }
 }
 
+void TemporaryFile::close()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+}
+
+namespace {
+
+// Writes all of data at offset, or at the end when offset is negative.
+bool writeAll(int fd, const void* data, std::size_t size, off_t offset)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t done = offset < 0 ? ::write(fd, bytes, size) : ::pwrite(fd, bytes, size, offset);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            if (done == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        bytes += done;
+        size -= static_cast<std::size_t>(done);
+        if (offset >= 0)
+            offset += done;
+    }
+    return true;
+}
+
+} // namespace
+
+bool TemporaryFile::write(const void* data, std::size_t size)
+{
+    return writeAll(static_cast<int>(m_handle), data, size, -1);
+}
+
+bool TemporaryFile::writeAt(std::uint64_t offset, const void* data, std::size_t size)
+{
+    return writeAll(static_cast<int>(m_handle), data, size, static_cast<off_t>(offset));
+}
+
 void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
 {
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0 || ::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
-        const std::string error = lastErrorText();
-        if (fd >= 0)
-            ::close(fd);
-        throw Failure(exitcode::cannotWrite, "could not finish " + m_path + " (" + error + ")");
+    const int fd = static_cast<int>(m_handle);
+    if (::fsync(fd) != 0 || ::fchmod(fd, static_cast<mode_t>(mode)) != 0 || ::close(fd) != 0) {
+        m_handle = -1;
+        throw Failure(exitcode::cannotWrite, "could not finish " + m_path + " (" + lastErrorText() + ")");
     }
-    ::close(fd);
+    m_handle = -1;
     if (::rename(m_path.c_str(), target.c_str()) != 0)
         throw Failure(exitcode::cannotWrite, "could not replace " + target + " (" + lastErrorText() + ")");
     g_tempArmed = 0;
@@ -183,16 +234,6 @@ void checkStop() {}
 std::vector<std::string> arguments(int argc, char** argv)
 {
     return std::vector<std::string>(argv + 1, argv + argc);
-}
-
-void* openZipToWrite(const std::string& path)
-{
-    return zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
-}
-
-void* openZipToRead(const std::string& path)
-{
-    return unzOpen64(path.c_str());
 }
 
 bool localTime(std::time_t time, std::tm& local) { return ::localtime_r(&time, &local) != nullptr; }

@@ -3,11 +3,6 @@
 #include "zip_os.h"
 #include "zip_temporary_name.h"
 
-#include <minizip/unzip.h>
-#include <minizip/zip.h>
-// After the two above, which define what it needs.
-#include <minizip/iowin32.h>
-
 #include <windows.h>
 
 #include <algorithm>
@@ -143,82 +138,32 @@ BOOL WINAPI onConsoleStop(DWORD) { stopNow(); }
 
 extern "C" void onStopSignal(int) { stopNow(); }
 
-zlib_filefunc64_def wideFileFunctions()
+// Whole writes, in pieces a DWORD can count.
+bool writeAll(HANDLE file, const void* data, std::size_t size)
 {
-    zlib_filefunc64_def functions{};
-    fill_win32_filefunc64W(&functions);
-    return functions;
-}
-
-// The new archive is written through a handle that lets it be deleted while
-// open, so that a stop can remove it at once (minizip's own Windows functions
-// do not share deletion).
-struct OutputFile {
-    HANDLE handle;
-    int error;
-};
-
-voidpf openOutput(voidpf, const void* name, int)
-{
-    const HANDLE handle = CreateFileW(static_cast<const wchar_t*>(name), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle == INVALID_HANDLE_VALUE ? nullptr : new OutputFile{handle, 0};
-}
-
-uLong readOutput(voidpf, voidpf stream, void* buffer, uLong size)
-{
-    auto* file = static_cast<OutputFile*>(stream);
-    DWORD got = 0;
-    if (!ReadFile(file->handle, buffer, size, &got, nullptr))
-        file->error = static_cast<int>(GetLastError());
-    return got;
-}
-
-uLong writeOutput(voidpf, voidpf stream, const void* buffer, uLong size)
-{
-    auto* file = static_cast<OutputFile*>(stream);
-    DWORD written = 0;
-    if (!WriteFile(file->handle, buffer, size, &written, nullptr))
-        file->error = static_cast<int>(GetLastError());
-    return written;
-}
-
-ZPOS64_T tellOutput(voidpf, voidpf stream)
-{
-    auto* file = static_cast<OutputFile*>(stream);
-    LARGE_INTEGER here{};
-    if (!SetFilePointerEx(file->handle, LARGE_INTEGER{}, &here, FILE_CURRENT)) {
-        file->error = static_cast<int>(GetLastError());
-        return static_cast<ZPOS64_T>(-1);
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, piece, &written, nullptr))
+            return false;
+        if (written == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        bytes += written;
+        size -= written;
     }
-    return static_cast<ZPOS64_T>(here.QuadPart);
+    return true;
 }
 
-long seekOutput(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+bool seekTo(HANDLE file, std::uint64_t offset, DWORD from)
 {
-    auto* file = static_cast<OutputFile*>(stream);
-    const DWORD from = origin == ZLIB_FILEFUNC_SEEK_CUR ? FILE_CURRENT
-                       : origin == ZLIB_FILEFUNC_SEEK_END ? FILE_END
-                                                          : FILE_BEGIN;
     LARGE_INTEGER distance{};
     distance.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file->handle, distance, nullptr, from)) {
-        file->error = static_cast<int>(GetLastError());
-        return -1;
-    }
-    return 0;
+    return SetFilePointerEx(file, distance, nullptr, from);
 }
 
-int closeOutput(voidpf, voidpf stream)
-{
-    auto* file = static_cast<OutputFile*>(stream);
-    const bool closed = CloseHandle(file->handle);
-    delete file;
-    return closed ? 0 : -1;
-}
-
-int outputError(voidpf, voidpf stream) { return static_cast<OutputFile*>(stream)->error; }
 
 } // namespace
 
@@ -313,6 +258,23 @@ FileInfo InputFile::info() const
     return infoOf(status);
 }
 
+std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t size)
+{
+    const auto file = reinterpret_cast<HANDLE>(m_handle);
+    std::size_t have = 0;
+    while (have < size) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + have);
+        at.OffsetHigh = static_cast<DWORD>((offset + have) >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - have, 1u << 30));
+        if (!ReadFile(file, static_cast<char*>(buffer) + have, want, &got, &at) || got == 0)
+            break;
+        have += got;
+    }
+    return have;
+}
+
 std::size_t InputFile::read(void* buffer, std::size_t size)
 {
     DWORD got = 0;
@@ -327,12 +289,13 @@ TemporaryFile::TemporaryFile(const std::string& besidePath)
 {
     const std::wstring name = systemPath(m_path);
     // Never over a file that is already there, whoever made it.
+    // Deletion is shared so that a stop can remove the file while it is open.
     const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw Failure(exitcode::cannotWrite,
                       "Could not create temporary file " + m_path + " (" + lastErrorText() + ")");
-    CloseHandle(file);
+    m_handle = reinterpret_cast<std::intptr_t>(file);
     auto* copy = new wchar_t[name.size() + 1];
     std::copy(name.c_str(), name.c_str() + name.size() + 1, copy);
     g_tempPath = copy;
@@ -341,20 +304,37 @@ TemporaryFile::TemporaryFile(const std::string& besidePath)
 
 TemporaryFile::~TemporaryFile()
 {
+    close();
     if (!m_kept) {
         InterlockedExchange(&g_tempArmed, 0);
         DeleteFileW(systemPath(m_path).c_str());
     }
 }
 
+void TemporaryFile::close()
+{
+    if (m_handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+    m_handle = -1;
+}
+
+bool TemporaryFile::write(const void* data, std::size_t size)
+{
+    return writeAll(reinterpret_cast<HANDLE>(m_handle), data, size);
+}
+
+bool TemporaryFile::writeAt(std::uint64_t offset, const void* data, std::size_t size)
+{
+    const auto file = reinterpret_cast<HANDLE>(m_handle);
+    return seekTo(file, offset, FILE_BEGIN) && writeAll(file, data, size) && seekTo(file, 0, FILE_END);
+}
+
 void TemporaryFile::commit(const std::string& target, std::uint32_t mode)
 {
     const std::wstring from = systemPath(m_path);
     const std::wstring to = systemPath(target);
-    const HANDLE file = CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    const bool flushed = FlushFileBuffers(reinterpret_cast<HANDLE>(m_handle));
+    close();
     if (!flushed)
         throw Failure(exitcode::cannotWrite, "could not finish " + m_path + " (" + lastErrorText() + ")");
     if (!(mode & 0200))
@@ -416,19 +396,6 @@ std::vector<std::string> arguments(int, char**)
     for (int i = 1; argv && i < count; ++i)
         result.push_back(narrow(argv.get()[i]));
     return result;
-}
-
-void* openZipToWrite(const std::string& path)
-{
-    zlib_filefunc64_def functions{openOutput, readOutput, writeOutput, tellOutput, seekOutput,
-                                  closeOutput, outputError, nullptr};
-    return zipOpen2_64(systemPath(path).c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
-}
-
-void* openZipToRead(const std::string& path)
-{
-    zlib_filefunc64_def functions = wideFileFunctions();
-    return unzOpen2_64(systemPath(path).c_str(), &functions);
 }
 
 } // namespace corvane::zip::os

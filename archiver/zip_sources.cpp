@@ -24,7 +24,7 @@ std::vector<Source> collectSources(const Options& options, const OldArchive& old
         }
         // The archive may well be named among its own inputs by a wildcard
         // in a script; like Info-ZIP, it is not packed into itself.
-        if (old.exists && status.sameFile(old.status))
+        if (old.exists() && status.sameFile(old.status()))
             continue;
         Source source;
         source.path = path;

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <vector>
 
 namespace corvane {
@@ -74,7 +75,20 @@ private:
         QStringList entries; // what it must hold
         bool askToWait = false;
     };
-    bool runArchiver(const ArchiveRun &run);
+    // An archive at the save location before this Create, copied aside so
+    // that a failed Create can put it back.
+    struct Earlier {
+        QString archivePath;
+        std::optional<FileStamp> stamp; // null when there was none
+        QStringList entries;            // as the game listed them
+        QString copy;                   // its copy; empty when there is none to remove
+    };
+    bool setAsideEarlier(const QString &archivePath);
+    const Earlier &earlier(const QString &archivePath) const;
+    QString putBackEarlier();
+    void dropEarlierCopies();
+    bool archive(const ArchiveRun &run);
+    std::optional<QString> runArchiver(const ArchiveRun &run);
     QStringList pk3Entries() const;
     void removeStaged();
     void removeCreatedFolders();
@@ -87,6 +101,7 @@ private:
     const PackageDescription &m_d;
     std::vector<StagingMark> m_folders;
     std::vector<StagedSlot> m_staged; // copies this build made, in copy order
+    std::vector<Earlier> m_earlier;
     QString m_compression;
 };
 
@@ -252,16 +267,94 @@ QStringList Build::pk3Entries() const
     return entries;
 }
 
-// Starts the archiver, waits for it and checks what it made; reports a
-// failure itself.
-bool Build::runArchiver(const ArchiveRun &run)
+// The archiver updates what it finds at the save location, and only the
+// check after it can tell whether that went well: by then the old archive
+// has been replaced. So it is noted and copied aside first.
+bool Build::setAsideEarlier(const QString &archivePath)
 {
-    const std::optional<FileStamp> before = m_platform.fileStamp(run.archivePath);
+    Earlier earlier{archivePath, m_platform.fileStamp(archivePath), {}, {}};
+    if (earlier.stamp) {
+        earlier.entries = m_platform.listZip(archivePath).names();
+        QString error;
+        const std::optional<QString> copy = m_platform.setAside(archivePath, &error);
+        if (!copy) {
+            failBuild(QStringLiteral("Corvane could not keep a copy of \"%1\", which the archiver would update, to "
+                                     "put back should the update fail: %2.")
+                          .arg(m_platform.displayPath(archivePath), error));
+            return false;
+        }
+        earlier.copy = *copy;
+    }
+    m_earlier.push_back(earlier);
+    return true;
+}
+
+const Build::Earlier &Build::earlier(const QString &archivePath) const
+{
+    return *std::find_if(m_earlier.cbegin(), m_earlier.cend(),
+                         [&](const Earlier &e) { return e.archivePath == archivePath; });
+}
+
+// A failed Create leaves the save location as it found it, byte for byte;
+// says what it did for the failure's details.
+QString Build::putBackEarlier()
+{
+    QStringList done;
+    for (Earlier &earlier : m_earlier) {
+        const std::optional<FileStamp> now = m_platform.fileStamp(earlier.archivePath);
+        const QString shown = m_platform.displayPath(earlier.archivePath);
+        if (now == earlier.stamp)
+            continue;
+        if (!earlier.stamp) {
+            if (m_platform.deleteFile(earlier.archivePath))
+                done << QStringLiteral("\"%1\", made by this Create, was removed.").arg(shown);
+            else
+                done << QStringLiteral("\"%1\", made by this Create, could not be removed.").arg(shown);
+            continue;
+        }
+        QString error;
+        if (m_platform.copyFile(earlier.copy, earlier.archivePath, &error)) {
+            done << QStringLiteral("\"%1\" is as it was before Create.").arg(shown);
+        } else {
+            // The copy is now the only one: it stays where it is.
+            done << QStringLiteral("\"%1\" could not be put back (%2); it is kept as \"%3\".")
+                        .arg(shown, error, earlier.copy);
+            earlier.copy.clear();
+        }
+    }
+    return done.isEmpty() ? QString() : QStringLiteral("\n\n") + done.join(QLatin1Char(' '));
+}
+
+void Build::dropEarlierCopies()
+{
+    for (Earlier &earlier : m_earlier) {
+        if (!earlier.copy.isEmpty())
+            m_platform.deleteFile(earlier.copy);
+        earlier.copy.clear();
+    }
+}
+
+// One archiver run; after a failure, the earlier archives are put back
+// before the user hears of it.
+bool Build::archive(const ArchiveRun &run)
+{
+    const std::optional<QString> details = runArchiver(run);
+    if (!details)
+        return true;
+    const QString putBack = putBackEarlier();
+    message(failureText, FlagsExclamation, failureTitle, *details + putBack);
+    return false;
+}
+
+// Starts the archiver, waits for it and checks what it made; the failure's
+// details, or nothing when it made what it should.
+std::optional<QString> Build::runArchiver(const ArchiveRun &run)
+{
+    const Earlier &before = earlier(run.archivePath);
     auto process = m_platform.launch(run.commandLine, WindowStyle::NormalFocus);
     if (!process->started()) {
         const ProcessOutcome notStarted{false, false, -1, process->startError()};
-        message(failureText, FlagsExclamation, failureTitle, failureDetails(notStarted, run.commandLine));
-        return false;
+        return failureDetails(notStarted, run.commandLine);
     }
     if (run.askToWait)
         message(QStringLiteral("Please press OK when the archiver has finished processing files."), FlagsInformation);
@@ -274,22 +367,18 @@ bool Build::runArchiver(const ArchiveRun &run)
     const QString leftover = archiverTemporaryFile(run.archivePath, process->taskId());
     if (m_platform.fileExists(leftover))
         m_platform.deleteFile(leftover);
-    if (!outcome.succeeded()) {
-        message(failureText, FlagsExclamation, failureTitle, failureDetails(outcome, run.commandLine));
-        return false;
-    }
+    if (!outcome.succeeded())
+        return failureDetails(outcome, run.commandLine);
     // An exit code is the archiver's word; the archive itself is the proof.
     const std::optional<QString> problem =
-        archiveProblem(m_platform.displayPath(run.archivePath), before, m_platform.fileStamp(run.archivePath),
-                       m_platform.inspectZip(run.archivePath), run.entries);
-    if (problem) {
-        QString details = failureDetails(outcome, run.commandLine);
-        details.replace(0, details.indexOf(QLatin1Char('\n')),
-                        QStringLiteral("The archiver reported success, but its archive fails a check: ") + *problem);
-        message(failureText, FlagsExclamation, failureTitle, details);
-        return false;
-    }
-    return true;
+        archiveProblem(m_platform.displayPath(run.archivePath), before.stamp, m_platform.fileStamp(run.archivePath),
+                       m_platform.inspectZip(run.archivePath), run.entries, before.entries);
+    if (!problem)
+        return std::nullopt;
+    QString details = failureDetails(outcome, run.commandLine);
+    details.replace(0, details.indexOf(QLatin1Char('\n')),
+                    QStringLiteral("The archiver reported success, but its archive fails a check: ") + *problem);
+    return details;
 }
 
 void Build::run()
@@ -339,18 +428,23 @@ void Build::run()
 
     const ArchiverInputs inputs = archiverInputs();
     const QString base = m_d.SaveLocation->text() + m_d.ShortName->text();
+    const QString pk3Path = base + QStringLiteral(".pk3");
+    const QString zipPath = base + QStringLiteral(".zip");
     const QString pk3Name = m_d.ShortName->text() + QStringLiteral(".pk3");
-    const bool packaged =
-        runArchiver({firstCommandLine(inputs), base + QStringLiteral(".pk3"), pk3Name, pk3Entries(), true});
+    if (!setAsideEarlier(pk3Path) || (m_d.cOption2->isChecked() && !setAsideEarlier(zipPath))) {
+        dropEarlierCopies();
+        return;
+    }
+    const bool packaged = archive({firstCommandLine(inputs), pk3Path, pk3Name, pk3Entries(), true});
     removeStaged();
     removeCreatedFolders();
-    if (!packaged || !m_d.cOption2->isChecked())
-        return;
-
-    const QStringList zipEntries{pk3Name, QFileInfo(inputs.readmePath).fileName()};
-    if (runArchiver({secondCommandLine(inputs), base + QStringLiteral(".zip"),
-                     m_d.ShortName->text() + QStringLiteral(".zip"), zipEntries, false}))
-        message(QStringLiteral("The operation seems to have been a success."), FlagsInformation);
+    if (packaged && m_d.cOption2->isChecked()) {
+        const QStringList zipEntries{pk3Name, QFileInfo(inputs.readmePath).fileName()};
+        if (archive({secondCommandLine(inputs), zipPath, m_d.ShortName->text() + QStringLiteral(".zip"), zipEntries,
+                     false}))
+            message(QStringLiteral("The operation seems to have been a success."), FlagsInformation);
+    }
+    dropEarlierCopies();
 }
 
 } // namespace

@@ -108,6 +108,16 @@ ZipReport DesktopPlatform::inspectZip(const QString &path)
     return m_files.inspectZip(path);
 }
 
+ZipReport DesktopPlatform::listZip(const QString &path)
+{
+    return m_files.listZip(path);
+}
+
+std::optional<QString> DesktopPlatform::setAside(const QString &path, QString *error)
+{
+    return m_files.setAside(path, error);
+}
+
 QString DesktopPlatform::displayPath(const QString &path) const
 {
     return m_files.displayPath(path);

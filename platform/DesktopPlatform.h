@@ -31,6 +31,8 @@ public:
     std::optional<qint64> fileLength(const QString &path) override;
     std::optional<FileStamp> fileStamp(const QString &path) override;
     ZipReport inspectZip(const QString &path) override;
+    ZipReport listZip(const QString &path) override;
+    std::optional<QString> setAside(const QString &path, QString *error) override;
     QString programFolder() const override;
     QString displayPath(const QString &path) const override;
 

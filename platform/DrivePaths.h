@@ -21,6 +21,8 @@ public:
     bool isStagingPath(const QString &path) const;
 
     QString stagingRoot() const;
+    // The folder of the program's own data that holds the drive folders.
+    QString dataFolder() const { return m_dataFolder; }
     // The folder that stands for the drive of a drive path.
     QString driveFolderOf(const QString &path) const { return driveFolder(path.at(0)); }
     // The native path for any path; empty for a drive path that tries to

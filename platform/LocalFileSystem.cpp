@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
@@ -101,7 +102,38 @@ std::optional<FileStamp> LocalFileSystem::fileStamp(const QString &path) const
 
 ZipReport LocalFileSystem::inspectZip(const QString &path) const
 {
-    return inspectZipFile(m_paths.resolve(path));
+    return inspectZipFile(m_paths.resolve(path), ZipDepth::Whole);
+}
+
+ZipReport LocalFileSystem::listZip(const QString &path) const
+{
+    return inspectZipFile(m_paths.resolve(path), ZipDepth::Listing);
+}
+
+// Beside the staging root, never in the user's folders: a copy left by a
+// crash is in the program's own folder, not beside the user's package.
+std::optional<QString> LocalFileSystem::setAside(const QString &path, QString *error) const
+{
+    const QString folder = m_paths.dataFolder() + QLatin1String("/set-aside");
+    if (!QDir().mkpath(folder)) {
+        setError(error, QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder)));
+        return std::nullopt;
+    }
+    // Named once and for all, so that no other copy is ever replaced.
+    QTemporaryFile name(folder + QLatin1Char('/') + QFileInfo(m_paths.resolve(path)).fileName() +
+                        QLatin1String(".XXXXXX"));
+    name.setAutoRemove(false);
+    if (!name.open()) {
+        setError(error, name.errorString());
+        return std::nullopt;
+    }
+    const QString copy = name.fileName();
+    name.close();
+    if (!copyFile(path, copy, error)) {
+        QFile::remove(copy);
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(copy);
 }
 
 bool LocalFileSystem::deleteFile(const QString &path) const

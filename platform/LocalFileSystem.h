@@ -25,6 +25,8 @@ public:
     std::optional<qint64> fileLength(const QString &path) const;
     std::optional<FileStamp> fileStamp(const QString &path) const;
     ZipReport inspectZip(const QString &path) const;
+    ZipReport listZip(const QString &path) const;
+    std::optional<QString> setAside(const QString &path, QString *error) const;
     QString displayPath(const QString &path) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -81,17 +82,19 @@ struct FileStamp {
     bool operator!=(const FileStamp &other) const { return !(*this == other); }
 };
 
-// What reading a zip archive whole found.
+// What reading a zip archive found.
 struct ZipEntryReport {
-    QString name;
+    QString name;    // as the game reads it
     int method = 0;  // 0 stored, 8 deflated
-    QString problem; // empty when its data read back and passed its CRC check
+    QString problem; // the first thing wrong with the entry, said for the user; empty when none
 };
 
 struct ZipReport {
-    QString problem; // empty when the archive's directory could be read
+    QString problem; // the first thing wrong with the archive as a whole; empty when none
     bool zip64 = false;
-    QList<ZipEntryReport> entries;
+    QList<ZipEntryReport> entries; // as the game lists them
+
+    QStringList names() const;
 };
 
 // The Open-file dialog's flags.
@@ -136,6 +139,12 @@ public:
     virtual std::optional<FileStamp> fileStamp(const QString &path) = 0;
     // Reads the zip archive at path entry by entry, checking every entry's data.
     virtual ZipReport inspectZip(const QString &path) = 0;
+    // The entries of the zip archive at path as the game lists them; no data is read.
+    virtual ZipReport listZip(const QString &path) = 0;
+    // Copies the file at path to a folder of the program's own, to be copied
+    // back should what replaces it fail. The copy's native path, or nullopt
+    // (with error set) when it could not be made.
+    virtual std::optional<QString> setAside(const QString &path, QString *error) = 0;
     virtual QString programFolder() const = 0; // without a trailing separator
     // The path as the user knows it on this machine, for messages.
     virtual QString displayPath(const QString &path) const = 0;

@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zip unzip \
-  libdeflate-dev libminizip-dev zlib1g-dev \
+  libdeflate-dev libzip-dev zlib1g-dev \
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core \
   7zip python3 desktop-file-utils dpkg-dev file ioquake3-server openarena-server"
 

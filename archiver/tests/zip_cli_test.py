@@ -423,7 +423,7 @@ class Refusals(ZipCase):
             f.write(b"PK not really a zip archive" * 10)
         self.digest = sha(self.archive)
         run = self.zip("-9", self.archive, "q3dm99.txt")
-        self.assertEqual(run.returncode, 2)
+        self.assertEqual(run.returncode, 3)
         self.assertIn("Zip file structure invalid (%s)" % self.archive, run.stderr)
         self.assertUntouched()
 

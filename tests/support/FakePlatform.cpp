@@ -173,6 +173,21 @@ ZipReport FakePlatform::inspectZip(const QString &path)
     return m_files.inspectZip(path);
 }
 
+ZipReport FakePlatform::listZip(const QString &path)
+{
+    record(QStringLiteral("listZip ") + path);
+    const QString native = m_files.paths().resolve(path);
+    if (m_archives.contains(native) && QFile::exists(native))
+        return m_archives.value(native);
+    return m_files.listZip(path);
+}
+
+std::optional<QString> FakePlatform::setAside(const QString &path, QString *error)
+{
+    record(QStringLiteral("setAside ") + path);
+    return m_files.setAside(path, error);
+}
+
 // The archive is the first quoted argument; each further one becomes an entry
 // the way the real launcher and archiver name it.
 void FakePlatform::writeArchive(const QString &commandLine)
