@@ -1,6 +1,6 @@
 # Cross-builds for 64-bit Windows with Debian's MinGW-w64 (POSIX threads).
 # CORVANE_WINDOWS_SDK names the folder with the Windows builds of Qt,
-# libdeflate, zlib and minizip that scripts/windows.sh makes.
+# libdeflate, zlib and libzip that scripts/windows-sdk.sh makes.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(triple x86_64-w64-mingw32)

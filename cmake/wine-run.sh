@@ -20,7 +20,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=C.UTF-8
 # The DLLs: the MinGW runtime and the SDK's Qt. Wine hands variables that
 # begin with QT_ to Windows programs only when they are spelt WINEQT_.
-export WINEPATH="/usr/lib/gcc/x86_64-w64-mingw32/12-posix;/usr/x86_64-w64-mingw32/lib;$CORVANE_WINDOWS_SDK/qt/bin"
+runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
+export WINEPATH="$runtime;/usr/x86_64-w64-mingw32/lib;$CORVANE_WINDOWS_SDK/qt/bin"
 export WINEQT_PLUGIN_PATH="$CORVANE_WINDOWS_SDK/qt/plugins"
 export WINEQT_QPA_PLATFORM=${WINEQT_QPA_PLATFORM:-offscreen}
 

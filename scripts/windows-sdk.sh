@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes the Windows SDK that the cross-build links against: Qt, libdeflate,
-# zlib and minizip, built with MinGW-w64 from Debian's own source packages.
+# zlib and libzip, built with MinGW-w64 from Debian's own source packages, on
+# Debian 13 (scripts/windows.sh sees to that).
 #   sh scripts/windows-sdk.sh SDK-FOLDER
 # The SDK carries a stamp of the recipe that made it: this file, the toolchain
 # file, the source versions and the compilers. A folder with another stamp, or
@@ -11,7 +12,10 @@ repo=$PWD
 sdk=$1
 jobs=$(nproc 2>/dev/null || echo 2)
 triple=x86_64-w64-mingw32
-sources="qt6-base=6.4.2+dfsg-10 libdeflate=1.14-1 zlib=1:1.2.13.dfsg-1"
+# Qt from Debian 13 with its security fixes, of the same version as the host
+# tools it is built with. libdeflate and libzip come from Debian 12's source
+# packages: those are the ones of theirs the archive serves whole.
+sources="qt6-base=6.8.2+dfsg-9+deb13u2 zlib=1:1.3.dfsg+really1.3.1-1 libdeflate=1.14-1 libzip=1.7.3-1"
 
 say() { echo "windows-sdk.sh: $*"; }
 fail() { say "$*" >&2; exit 1; }
@@ -42,7 +46,9 @@ fetch_sources() {
   mirror=$(debian_mirror | head -n 1)
   [ -n "$mirror" ] || fail "no Debian mirror found in /etc/apt to fetch source packages from"
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/parts" "$src"
-  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" >"$apt/sources.list"
+  for suite in trixie bookworm; do
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $suite main"
+  done >"$apt/sources.list"
   set -- -o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts" \
     -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1
   apt-get "$@" -qq update
@@ -50,29 +56,44 @@ fetch_sources() {
   (cd "$src" && apt-get "$@" -qq source $sources >/dev/null) || fail "could not fetch the sources $sources"
 }
 
-build_zlib_and_minizip() {
+build_zlib() {
   dir=$(ls -d "$1"/zlib-*/ | head -n 1)
   out=$2/zlib
-  rm -rf "$out" && mkdir -p "$out/minizip" "$sdk/include/minizip" "$sdk/lib/pkgconfig"
+  rm -rf "$out" && mkdir -p "$out" "$sdk/include" "$sdk/lib/pkgconfig"
   for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
            uncompr zutil; do
     $triple-gcc-posix -O2 -c "$dir/$c.c" -o "$out/$c.o"
   done
   $triple-ar rcs "$sdk/lib/libz.a" "$out"/*.o
   cp "$dir/zlib.h" "$dir/zconf.h" "$sdk/include/"
-  for c in ioapi zip unzip iowin32; do
-    $triple-gcc-posix -O2 -I"$dir" -c "$dir/contrib/minizip/$c.c" -o "$out/minizip/$c.o"
-  done
-  $triple-ar rcs "$sdk/lib/libminizip.a" "$out"/minizip/*.o
-  cp "$dir"/contrib/minizip/ioapi.h "$dir"/contrib/minizip/zip.h "$dir"/contrib/minizip/unzip.h \
-     "$dir"/contrib/minizip/iowin32.h "$sdk/include/minizip/"
-  cat >"$sdk/lib/pkgconfig/minizip.pc" <<PC
+}
+
+# Static, without the encryption and the other compressions it can have:
+# Corvane reads stored and deflated entries only. Its Windows file sources
+# hand the wide-character functions over as functions of void pointers, which
+# GCC 14 no longer takes without being told.
+build_libzip() {
+  dir=$(ls -d "$1"/libzip-*/ | head -n 1)
+  out=$2/libzip
+  cmake -S "$dir" -B "$out" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" -DCORVANE_WINDOWS_SDK="$sdk" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$sdk" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_C_FLAGS="-Wno-error=incompatible-pointer-types" \
+    -DZLIB_INCLUDE_DIR="$sdk/include" -DZLIB_LIBRARY="$sdk/lib/libz.a" \
+    -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF -DENABLE_COMMONCRYPTO=OFF -DENABLE_GNUTLS=OFF \
+    -DENABLE_MBEDTLS=OFF -DENABLE_OPENSSL=OFF -DENABLE_WINDOWS_CRYPTO=OFF \
+    -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF \
+    >"$2/libzip-configure.log" 2>&1 || { tail -40 "$2/libzip-configure.log"; fail "libzip did not configure"; }
+  cmake --build "$out" >"$2/libzip-build.log" 2>&1 || { tail -40 "$2/libzip-build.log"; fail "libzip did not build"; }
+  cmake --install "$out" >/dev/null
+  rm -rf "$sdk/lib/cmake/libzip"
+  cat >"$sdk/lib/pkgconfig/libzip.pc" <<PC
 prefix=$sdk
-Name: minizip
-Description: zip and unzip on zlib
-Version: 1.2.13
-Cflags: -I\${prefix}/include -I\${prefix}/include/minizip
-Libs: -L\${prefix}/lib -lminizip -lz
+Name: libzip
+Description: reading and checking zip archives
+Version: $(basename "$dir" | sed 's/^libzip-//')
+Cflags: -I\${prefix}/include -DZIP_STATIC
+Libs: -L\${prefix}/lib -lzip -lz -lbcrypt -ladvapi32
 PC
 }
 
@@ -124,13 +145,14 @@ fi
 if [ -e "$sdk" ]; then
   say "the SDK in $sdk was made by another recipe: building it anew"
 fi
-say "building the Windows SDK into $sdk (about 40 minutes on two cores)"
+say "building the Windows SDK into $sdk (about 45 minutes on two cores)"
 started=$(date +%s)
 work=$sdk/work
 rm -rf "$sdk" && mkdir -p "$work"
 fetch_sources "$work/src"
-build_zlib_and_minizip "$work/src" "$work"
+build_zlib "$work/src" "$work"
 build_libdeflate "$work/src" "$work"
+build_libzip "$work/src" "$work"
 build_qt "$work/src" "$work"
 rm -rf "$work"
 echo "$want" >"$sdk/recipe.sha256"

@@ -1,12 +1,14 @@
 #!/bin/sh
-# Builds Corvane for 64-bit Windows on Debian 12: the portable folder
+# Builds Corvane for 64-bit Windows: the portable folder
 # build-windows/Corvane/, build-windows/Corvane-0.9-win64.zip and the
 # per-user installer build-windows/Corvane-0.9-setup.exe.
 #   sh scripts/windows.sh          build
 #   sh scripts/windows.sh --test   build, then run the Windows tests under Wine
-# Qt, libdeflate, zlib and minizip for Windows are built once from Debian's
-# own source packages into an SDK folder that later runs reuse:
-# $CORVANE_WINDOWS_SDK, by default ~/.cache/corvane/windows-sdk.
+# The Windows program is always made in Debian 13, with its MinGW, Qt, NSIS
+# and Wine: directly on Debian 13, and on Debian 12 inside a Debian 13 build
+# root (scripts/debian13.sh). Qt, libdeflate, zlib and libzip for Windows are
+# built once from Debian's own source packages into an SDK folder that later
+# runs reuse: $CORVANE_WINDOWS_SDK, by default ~/.cache/corvane/windows-sdk.
 set -eu
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -20,10 +22,20 @@ fail() { say "$*" >&2; exit 1; }
 
 . "$repo/scripts/as-root.sh"
 
+# --- where it is built ---------------------------------------------------------
+release=$(. /etc/os-release && echo "${VERSION_ID:-0}" | cut -d. -f1)
+if [ "$release" -lt 13 ] 2>/dev/null; then
+  say "this is Debian $release: building in a Debian 13 build root"
+  as_root env CORVANE_WINDOWS_SDK="$sdk" sh "$repo/scripts/debian13.sh" sh scripts/windows.sh "$@"
+  # Made as root inside; yours again outside.
+  [ "$(id -u)" -eq 0 ] || as_root chown -R "$(id -u):$(id -g)" "$repo/build-windows" "$sdk"
+  exit 0
+fi
+
 # --- what Debian provides ----------------------------------------------------
 packages="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 \
   cmake ninja-build make dpkg-dev pkg-config qt6-base-dev qt6-base-dev-tools perl python3 unzip xvfb xauth \
-  xdotool imagemagick fonts-dejavu-core fonts-wine zip nsis icoutils"
+  xdotool imagemagick fonts-dejavu-core fonts-wine zip nsis icoutils curl ca-certificates"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -51,19 +63,17 @@ version=$(sed -n 's/^!define VERSION "\(.*\)"$/\1/p' "$facts")
 [ -n "$version" ] || fail "the build wrote no version into $facts"
 
 # --- the portable folder and its zip -------------------------------------------
-runtime="/usr/lib/gcc/$triple/12-posix /usr/$triple/lib"
 folder=$build/Corvane
 rm -rf "$folder" && mkdir -p "$folder/platforms" "$folder/styles"
 cp "$build/cmake/corvane.exe" "$build/cmake/zip.exe" "$folder/"
 cp "$sdk/qt/bin/Qt6Core.dll" "$sdk/qt/bin/Qt6Gui.dll" "$sdk/qt/bin/Qt6Widgets.dll" "$folder/"
 cp "$sdk/qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
-cp "$sdk/qt/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
+# Qt's Windows styles ("windowsvista", "windows11") live in one plugin.
+cp "$sdk/qt/plugins/styles/qmodernwindowsstyle.dll" "$folder/styles/"
+# The compiler says where its runtime lies.
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-  found=""
-  for dir in $runtime; do
-    [ -f "$dir/$dll" ] && { found=$dir/$dll; break; }
-  done
-  [ -n "$found" ] || fail "the MinGW runtime $dll was not found"
+  found=$($triple-g++-posix -print-file-name="$dll")
+  [ -f "$found" ] || fail "the MinGW runtime $dll was not found"
   cp "$found" "$folder/"
 done
 $triple-strip "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll
