@@ -133,6 +133,13 @@ std::string readEndRecords(ArchiveBytes& bytes, EndRecords& end)
     const std::size_t commentBytes = u16(record + 20);
     if (tailSize - *found - endRecordBytes != commentBytes)
         return "its end-of-directory record does not end the file";
+    // Another record further back that also ends the file is the real one,
+    // and the game would read the one in its comment instead.
+    for (std::size_t at = *found; at-- > 0;) {
+        if (u32(bytesOf(tail) + at) == endSignature && tailSize - at >= endRecordBytes &&
+            tailSize - at - endRecordBytes == u16(bytesOf(tail) + at + 20))
+            return "its comment holds a second end-of-directory record";
+    }
     end.comment = tail.substr(*found + endRecordBytes);
     const std::uint16_t disk = u16(record + 4);
     const std::uint16_t directoryDisk = u16(record + 6);
@@ -181,8 +188,10 @@ std::string readEndRecords(ArchiveBytes& bytes, EndRecords& end)
     } else if (disk != 0 || directoryDisk != 0) {
         return "it spans several disks";
     }
-    if (end.directoryOffset > end.directoryEnd || end.directoryEnd - end.directoryOffset != end.directorySize)
+    if (end.directoryOffset > end.directoryEnd || end.directoryEnd - end.directoryOffset < end.directorySize)
         return "its directory does not end where its end record begins";
+    if (const std::uint64_t before = end.directoryEnd - end.directoryOffset - end.directorySize; before != 0)
+        return "it has " + std::to_string(before) + " bytes of something else before its entries";
     if (end.entries > end.directorySize / centralHeaderBytes)
         return "its end record counts more entries than its directory can hold";
     return {};

@@ -213,6 +213,13 @@ private:
         const QByteArray end = window->mid(found, endRecordSize);
         if (m_endOffset + endRecordSize + le16(end, 20) != size)
             fail(QStringLiteral("its end record does not end the file"));
+        // One further back that also ends the file is the real one: the
+        // game would read the one in its comment instead.
+        for (qint64 at = found - 1; at >= 0; --at) {
+            if (le32(*window, at) == endSignature && window->size() - at >= endRecordSize &&
+                window->size() - at - endRecordSize == le16(*window, at + 20))
+                fail(QStringLiteral("its comment holds a second end record, which the game would read"));
+        }
         const quint16 disk = le16(end, 4);
         const quint16 directoryDisk = le16(end, 6);
         m_count = le16(end, 10);
