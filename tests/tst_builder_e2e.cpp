@@ -110,6 +110,20 @@ private:
         QCOMPARE(code, 0);
     }
 
+    // Every file of the save folder with its bytes.
+    QMap<QString, QByteArray> saveFolder() const
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString &name : QDir(path("out")).entryList(QDir::Files | QDir::Hidden))
+            files.insert(name, readAll(path("out/" + name)));
+        return files;
+    }
+
+    QStringList setAsideContents() const
+    {
+        return QDir(path("data/set-aside")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
     QStringList stagingContents() const
     {
         QStringList found;
@@ -145,6 +159,8 @@ private slots:
     void stopLeavesTheSaveFolderAsItWas();
     void lyingArchiverIsNoSuccess_data();
     void lyingArchiverIsNoSuccess();
+    void failedZipStageUndoesCreate_data();
+    void failedZipStageUndoesCreate();
     void dashedReadmeIsAFileToEitherArchiver_data();
     void dashedReadmeIsAFileToEitherArchiver();
 };
@@ -306,11 +322,14 @@ void BuilderEndToEndTest::lyingArchiverIsNoSuccess_data()
                                         << "does not hold the entry \"maps/q3dm99.aas\"";
     QTest::newRow("zip64") << QByteArray("zip -q -fz \"$@\"") << false << "needs zip64";
     QTest::newRow("bzip2") << QByteArray("zip -q -Z bzip2 \"$@\"") << false << "uses compression method 12";
+    QTest::newRow("drops the earlier entries") << QByteArray("rm -f \"$1\"; exec zip -q \"$@\"") << true
+                                               << "no longer holds the entry \"notes.txt\" that it held before";
     QTest::newRow("carries a damaged entry over") << ours << true
                                                   << "the entry \"notes.txt\" of <pk3> is damaged (CRC error)";
 }
 
-// Exit code 0 is the archiver's word; only the archive itself counts.
+// Exit code 0 is the archiver's word; only the archive itself counts. After
+// the failure the save folder is as it was, the earlier package byte for byte.
 void BuilderEndToEndTest::lyingArchiverIsNoSuccess()
 {
     QFETCH(QByteArray, script);
@@ -334,11 +353,49 @@ void BuilderEndToEndTest::lyingArchiverIsNoSuccess()
         pk3.write("X");
         pk3.close();
     }
+    const QMap<QString, QByteArray> before = saveFolder();
     form->CreateButton_Click();
     QCOMPARE(platform->messages.size(), 2);
     QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
     QVERIFY2(platform->details.contains(detail), qPrintable(platform->details));
+    QCOMPARE(saveFolder(), before);
     QCOMPARE(stagingContents(), QStringList());
+    QCOMPARE(setAsideContents(), QStringList());
+}
+
+void BuilderEndToEndTest::failedZipStageUndoesCreate_data()
+{
+    QTest::addColumn<bool>("earlier");
+    QTest::newRow("no earlier archives") << false;
+    QTest::newRow("earlier .pk3 and .zip") << true;
+}
+
+// The .pk3 is made and proven, then the .zip fails: Create failed, so both
+// archives are as they were before it.
+void BuilderEndToEndTest::failedZipStageUndoesCreate()
+{
+    QFETCH(bool, earlier);
+    write(path("tools/zip.exe"), "#!/bin/sh\n[ \"$1\" = -j ] && { echo 'zip error: no room' >&2; exit 14; }\n"
+                                 "exec '" CORVANE_BINARY_DIR "/zip.exe' \"$@\"\n");
+    QFile::setPermissions(path("tools/zip.exe"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    makePlatform(path("tools"));
+    fill();
+    if (earlier) {
+        write(path("old/notes.txt"), "an earlier package\n");
+        int code = -1;
+        run("zip", {"-jq", path("out/q3dm99.pk3"), path("old/notes.txt")}, &code);
+        run("zip", {"-jq", path("out/q3dm99.zip"), path("old/notes.txt")}, &code);
+        QCOMPARE(code, 0);
+    }
+    const QMap<QString, QByteArray> before = saveFolder();
+    form->CreateButton_Click();
+    QCOMPARE(platform->messages.size(), 2);
+    QVERIFY(platform->messages[1].startsWith("48|Wexbridge|"));
+    QVERIFY2(platform->details.contains("exit code 14"), qPrintable(platform->details));
+    QVERIFY2(platform->details.contains(earlier ? "is as it was before Create" : "made by this Create, was removed"),
+             qPrintable(platform->details));
+    QCOMPARE(saveFolder(), before);
+    QCOMPARE(setAsideContents(), QStringList());
 }
 
 void BuilderEndToEndTest::dashedReadmeIsAFileToEitherArchiver_data()
