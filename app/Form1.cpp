@@ -225,7 +225,7 @@ void Form1::fitCaptions()
 
 void Form1::buildMenus()
 {
-    auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+    auto action = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *item = menu->addAction(caption);
         item->setObjectName(QLatin1String(name));
         return item;

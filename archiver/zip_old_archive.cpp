@@ -206,11 +206,12 @@ std::uint64_t OldArchive::readEntry(std::size_t index, bool stored, std::uint64_
     if (!file)
         throw Failure(exitcode::badArchive,
                       "could not read " + what + " (" + zip_strerror(m_library->archive) + ")");
-    std::vector<unsigned char> buffer(readBufferBytes);
+    // One buffer for all entries: an archive may hold 65,535 small ones.
+    m_buffer.resize(readBufferBytes);
     std::uint64_t total = 0;
     for (;;) {
         os::checkStop();
-        const zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
+        const zip_int64_t got = zip_fread(file, m_buffer.data(), m_buffer.size());
         if (got < 0) {
             const std::string reason = zip_file_strerror(file);
             zip_fclose(file);
@@ -223,7 +224,7 @@ std::uint64_t OldArchive::readEntry(std::size_t index, bool stored, std::uint64_
         // far more than any disk holds.
         if (total > limit)
             break;
-        sink(buffer.data(), static_cast<std::size_t>(got));
+        sink(m_buffer.data(), static_cast<std::size_t>(got));
     }
     zip_fclose(file);
     return total;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvane::zip {
 
@@ -49,6 +50,7 @@ private:
     std::uint64_t readEntry(std::size_t index, bool stored, std::uint64_t limit, const DataSink& sink);
 
     std::string m_path;
+    std::vector<unsigned char> m_buffer; // for reading entries, made once
     bool m_exists = false;
     os::FileInfo m_status;
     RawArchive m_records;

@@ -160,7 +160,8 @@ def generated_bsp_piece():
 
 def tools(zip_exe):
     """Name -> command (without the archive and files)."""
-    seven = ["7zz", "a", "-tzip", "-mm=Deflate", "-mx=9", "-mfb=258", "-mpass=15", "-bd", "-bso0", "-bsp0"]
+    # 7zz on Debian 12 (7zip) and Debian 13 (7zip-standalone), else Debian 13's 7z.
+    seven = [shutil.which("7zz") or "7z", "a", "-tzip", "-mm=Deflate", "-mx=9", "-mfb=258", "-mpass=15", "-bd", "-bso0", "-bsp0"]
     return {
         "ours -0": [zip_exe, "-q", "-0"],
         "ours default": [zip_exe, "-q"],

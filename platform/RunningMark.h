@@ -13,7 +13,7 @@ public:
     RunningMark &operator=(const RunningMark &) = delete;
 
 private:
-    void *m_handle = nullptr;
+    [[maybe_unused]] void *m_handle = nullptr; // used on Windows only
 };
 
 } // namespace corvane

@@ -1,12 +1,16 @@
 #!/bin/sh
 # Installs, only when missing, the Debian packages that building, running and
-# testing Corvane need. Safe to run again: it does nothing when all are present.
+# testing Corvane need, on Debian 12 and 13, and those named as arguments.
+# Safe to run again: it does nothing when all are present.
+#   sh scripts/deps.sh [PACKAGE...]
 set -eu
 
+# 7zip brings 7-Zip as 7zz on Debian 12 and as 7z on Debian 13; the tests
+# take either.
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zip unzip \
   libdeflate-dev libzip-dev zlib1g-dev \
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core \
-  7zip python3 desktop-file-utils dpkg-dev file ioquake3-server openarena-server"
+  7zip python3 desktop-file-utils dpkg-dev file ioquake3-server openarena-server $*"
 
 missing=""
 for p in $PACKAGES; do

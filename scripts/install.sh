@@ -10,9 +10,10 @@ if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
 fi
 sh scripts/deps.sh
 sh scripts/build.sh
-rm -f build/corvane_*.deb
-cpack --config build/CPackConfig.cmake -G DEB -B build
-deb=$(ls "$PWD"/build/corvane_*.deb)
+build=${CORVANE_BUILD:-build}
+rm -f "$build"/corvane_*.deb
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$build"
+deb=$(ls "$PWD/$build"/corvane_*.deb)
 . scripts/as-root.sh
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb"
 echo "Corvane is installed: start it from the desktop's menu or run 'corvane'."

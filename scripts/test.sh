@@ -4,5 +4,5 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/deps.sh
 sh scripts/build.sh
-cd build
+cd "${CORVANE_BUILD:-build}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure

@@ -242,7 +242,7 @@ void BuilderEndToEndTest::failingArchiverLeavesTheOldArchive()
 void BuilderEndToEndTest::brokenOldArchiveIsNotReplaced()
 {
     fill();
-    write(path("out/q3dm99.pk3"), QByteArray("PK\x03\x04 not really a zip file at all", 36));
+    write(path("out/q3dm99.pk3"), QByteArray("PK\x03\x04 not really a zip file at all"));
     const QByteArray before = readAll(path("out/q3dm99.pk3"));
     form->CreateButton_Click();
     QCOMPARE(platform->messages.size(), 2);
@@ -260,21 +260,21 @@ void BuilderEndToEndTest::slowArchiverIsWaitedForAndCanBeStopped()
     fill();
     form->show();
 
-    bool progressShown = false;
+    bool stopped = false;
     QStringList stagedWhileWaiting;
-    QTimer::singleShot(1500, this, [&] {
-        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-        progressShown = progress != nullptr;
-        stagedWhileWaiting = stagingContents();
-        // The main window takes no input while the archiver runs.
-        QTest::mouseClick(form->CreateButton, Qt::LeftButton);
-        QTest::keyClick(form->windowHandle(), Qt::Key_Return);
-        if (auto *stop = progress ? progress->findChild<QPushButton *>() : nullptr)
-            QTest::mouseClick(stop, Qt::LeftButton);
-    });
+    whenWaiting(
+        this, [] { return true; },
+        [&] {
+            stagedWhileWaiting = stagingContents();
+            // The main window takes no input while the archiver runs.
+            QTest::mouseClick(form->CreateButton, Qt::LeftButton);
+            QTest::keyClick(form->windowHandle(), Qt::Key_Return);
+            return pressStop();
+        },
+        stopped);
     form->CreateButton_Click();
 
-    QVERIFY(progressShown);
+    QVERIFY(stopped);
     QCOMPARE(stagedWhileWaiting.size(), 9);
     QCOMPARE(platform->messages.size(), 2);
     QCOMPARE(platform->messages[0], waitPrompt);
@@ -298,7 +298,7 @@ void BuilderEndToEndTest::stopLeavesTheSaveFolderAsItWas()
     platform->level = 2;
     form->show();
     bool stopped = false;
-    pressStopAfter(this, 1500, stopped);
+    whenWaiting(this, [this] { return writingInto(path("out")); }, pressStop, stopped);
     form->CreateButton_Click();
     QVERIFY2(stopped, qPrintable(platform->messages.join("\n") + platform->details));
     QCOMPARE(platform->messages.size(), 2);

@@ -23,6 +23,7 @@ import zipfile
 
 ZIP = ""
 INFOZIP = ""
+SEVENZIP = ""  # 7zz (Debian 12's 7zip, Debian 13's 7zip-standalone) or 7z (Debian 13's 7zip)
 
 MAP_FILES = [
     "levelshots/q3dm99.jpg",
@@ -112,7 +113,7 @@ class ZipCase(unittest.TestCase):
         """The three independent readers accept the archive."""
         t = subprocess.run(["unzip", "-tqq", archive], capture_output=True, text=True)
         self.assertEqual(t.returncode, 0, t.stdout + t.stderr)
-        t = subprocess.run(["7zz", "t", archive], capture_output=True, text=True)
+        t = subprocess.run([SEVENZIP, "t", archive], capture_output=True, text=True)
         self.assertEqual(t.returncode, 0, t.stdout + t.stderr)
         self.assertIn("Everything is Ok", t.stdout)
         with zipfile.ZipFile(archive) as z:
@@ -558,16 +559,18 @@ class Interruptions(ZipCase):
 
 
 def main():
-    global ZIP, INFOZIP
+    global ZIP, INFOZIP, SEVENZIP
     parser = argparse.ArgumentParser()
     parser.add_argument("--zip", required=True)
     parser.add_argument("--infozip", default=shutil.which("zip"))
     args, rest = parser.parse_known_args()
     ZIP = os.path.abspath(args.zip)
     INFOZIP = args.infozip
-    for tool in ["unzip", "7zz"]:
-        if not shutil.which(tool):
-            sys.exit("%s is needed (Debian packages unzip, 7zip)" % tool)
+    if not shutil.which("unzip"):
+        sys.exit("unzip is needed (Debian package unzip)")
+    SEVENZIP = shutil.which("7zz") or shutil.which("7z")
+    if not SEVENZIP:
+        sys.exit("7-Zip's 7zz or 7z is needed (Debian package 7zip)")
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
 
 

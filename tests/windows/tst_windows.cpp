@@ -265,23 +265,6 @@ QString folderOfLength(const QString &base, int length)
     return folder;
 }
 
-// Once the archiver is writing its new archive into `folder`, runs `act`;
-// `acted` says whether it did what it meant to.
-void whenWriting(QObject *context, const QString &folder, std::function<bool()> act, bool &acted)
-{
-    acted = false;
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [=, &acted] {
-        const QFileInfoList temporary = QDir(folder).entryInfoList({"*.tmp"}, QDir::Files);
-        if (temporary.isEmpty() || temporary.first().size() < (1 << 20))
-            return;
-        poll->deleteLater();
-        poll->stop();
-        acted = act();
-    });
-    poll->start(20);
-}
-
 } // namespace
 
 void WindowsTest::saveFolderOfAnyLength_data()
@@ -326,8 +309,8 @@ void WindowsTest::saveFolderOfAnyLength()
     platform->level = 9;
     form.show();
     bool acted = false;
-    whenWriting(
-        this, out,
+    whenWaiting(
+        this, [out] { return writingInto(out); },
         [end] { return end == "forced" ? QProcess::execute("taskkill.exe", {"/F", "/IM", "zip.exe"}) == 0 : pressStop(); },
         acted);
     form.CreateButton_Click();
