@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "package/SlotFacts.h"
+#include "platform/DesktopLook.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/Product.h"
 #include "platform/RunningMark.h"
@@ -10,6 +11,7 @@
 int main(int argc, char *argv[])
 {
     const corvane::RunningMark running;
+    corvane::preferNarrowingFontEngine();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(corvane::productName());
     QApplication::setApplicationName(corvane::productName());

@@ -23,7 +23,8 @@ export LC_ALL=C.UTF-8
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 export WINEPATH="$runtime;/usr/x86_64-w64-mingw32/lib;$CORVANE_WINDOWS_SDK/qt/bin"
 export WINEQT_PLUGIN_PATH="$CORVANE_WINDOWS_SDK/qt/plugins"
-export WINEQT_QPA_PLATFORM=${WINEQT_QPA_PLATFORM:-offscreen}
+# Set but empty, it leaves the choice to the program.
+export WINEQT_QPA_PLATFORM=${WINEQT_QPA_PLATFORM-offscreen}
 
 # Made under a lock, so programs started together share one new prefix.
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -59,7 +60,8 @@ run() {
     # Wine's desktop keeps the display it started on: begin and end with no
     # Wine program running, so that none outlives its display.
     "${wine%/*}/wineserver" -w
-    WINEQT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$wine" "$program" "$@" || return
+    # The font engine the program itself asks for (platform/DesktopLook.cpp).
+    WINEQT_QPA_PLATFORM=windows:fontengine=gdi xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$wine" "$program" "$@" || return
     "${wine%/*}/wineserver" -w
   else
     "$wine" "$program" "$@"

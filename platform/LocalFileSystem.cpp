@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
+#include <QCoreApplication>
 
 #include <cerrno>
 #include <cstring>
@@ -119,16 +119,12 @@ std::optional<QString> LocalFileSystem::setAside(const QString &path, QString *e
         setError(error, QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder)));
         return std::nullopt;
     }
-    // Named once and for all, so that no other copy is ever replaced.
-    QTemporaryFile name(folder + QLatin1Char('/') + QFileInfo(m_paths.resolve(path)).fileName() +
-                        QLatin1String(".XXXXXX"));
-    name.setAutoRemove(false);
-    if (!name.open()) {
-        setError(error, name.errorString());
-        return std::nullopt;
-    }
-    const QString copy = name.fileName();
-    name.close();
+    // A name no other copy has, so that none is ever replaced.
+    const QString base = folder + QLatin1Char('/') + QFileInfo(m_paths.resolve(path)).fileName() +
+        QLatin1Char('.') + QString::number(QCoreApplication::applicationPid());
+    QString copy = base;
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = base + QLatin1Char('-') + QString::number(n);
     if (!copyFile(path, copy, error)) {
         QFile::remove(copy);
         return std::nullopt;

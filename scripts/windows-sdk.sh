@@ -50,7 +50,7 @@ fetch_sources() {
     echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $suite main"
   done >"$apt/sources.list"
   set -- -o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts" \
-    -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1
+    -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1 -o APT::Sandbox::User=root
   apt-get "$@" -qq update
   # shellcheck disable=SC2086
   (cd "$src" && apt-get "$@" -qq source $sources >/dev/null) || fail "could not fetch the sources $sources"
@@ -148,7 +148,10 @@ fi
 say "building the Windows SDK into $sdk (about 45 minutes on two cores)"
 started=$(date +%s)
 work=$sdk/work
-rm -rf "$sdk" && mkdir -p "$work"
+# Emptied rather than removed: in a build root the folder is a mount point.
+mkdir -p "$sdk"
+find "$sdk" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
+mkdir -p "$work"
 fetch_sources "$work/src"
 build_zlib "$work/src" "$work"
 build_libdeflate "$work/src" "$work"

@@ -31,7 +31,7 @@ if ! HOME="$home" xvfb-run -a -s "-screen 0 1024x768x24" true >/dev/null 2>&1; t
 fi
 
 HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home/run" \
-QT_QPA_PLATFORM=xcb WINEQT_QPA_PLATFORM=windows \
+QT_QPA_PLATFORM=xcb WINEQT_QPA_PLATFORM= \
 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" sh -c '
   program=$1 title=$2 shot=$3 wine_run=$4
   if [ -n "$wine_run" ]; then sh "$wine_run" "$program" & pid=$!; else "$program" & pid=$!; fi
