@@ -35,6 +35,11 @@ mirror=$(apt_uri | grep -v security | head -n 1)
 security=$(apt_uri | grep security | head -n 1)
 [ -n "$mirror" ] || fail "no Debian mirror found in /etc/apt"
 
+# One command in the root at a time: each ends whatever is left inside it.
+mkdir -p "$(dirname "$root")"
+exec 9>"$root.lock"
+flock 9
+
 mounted_inside() { awk -v r="$1/" 'index($2, r) == 1 { print $2 }' /proc/self/mounts; }
 
 stamp() { { cat "$repo/scripts/debian13.sh"; echo "$mirror $security"; } | sha256sum | cut -d' ' -f1; }
