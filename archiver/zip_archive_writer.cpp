@@ -50,6 +50,20 @@ std::string crcAndSizes(const RawEntry& entry)
     return out;
 }
 
+// What the local header and the directory entry both hold, in this order,
+// up to the extra field's length.
+void putSharedFields(std::string& out, const RawEntry& entry, std::size_t extraBytes)
+{
+    put16(out, entry.versionNeeded);
+    put16(out, entry.flags);
+    put16(out, entry.method);
+    put16(out, entry.dosTime);
+    put16(out, entry.dosDate);
+    out += crcAndSizes(entry);
+    put16(out, static_cast<std::uint32_t>(entry.name.size()));
+    put16(out, static_cast<std::uint32_t>(extraBytes));
+}
+
 // DOS times have two-second steps; Info-ZIP rounds odd seconds up and keeps
 // to what the format can hold, 1980 to 2107.
 void setDosTime(std::time_t modified, RawEntry& entry)
@@ -110,14 +124,7 @@ void ArchiveWriter::startEntry(RawEntry& entry)
     entry.localOffset = position();
     std::string header;
     put32(header, localSignature);
-    put16(header, entry.versionNeeded);
-    put16(header, entry.flags);
-    put16(header, entry.method);
-    put16(header, entry.dosTime);
-    put16(header, entry.dosDate);
-    header += crcAndSizes(entry);
-    put16(header, static_cast<std::uint32_t>(entry.name.size()));
-    put16(header, static_cast<std::uint32_t>(entry.localExtra.size()));
+    putSharedFields(header, entry, entry.localExtra.size());
     header += entry.name;
     header += entry.localExtra;
     write(header.data(), header.size());
@@ -128,14 +135,7 @@ void ArchiveWriter::finishEntry(const RawEntry& entry)
     std::string& out = m_directory;
     put32(out, centralSignature);
     put16(out, entry.versionMadeBy);
-    put16(out, entry.versionNeeded);
-    put16(out, entry.flags);
-    put16(out, entry.method);
-    put16(out, entry.dosTime);
-    put16(out, entry.dosDate);
-    out += crcAndSizes(entry);
-    put16(out, static_cast<std::uint32_t>(entry.name.size()));
-    put16(out, static_cast<std::uint32_t>(entry.centralExtra.size()));
+    putSharedFields(out, entry, entry.centralExtra.size());
     put16(out, static_cast<std::uint32_t>(entry.comment.size()));
     put16(out, 0); // disk
     put16(out, entry.internalAttributes);

@@ -92,15 +92,6 @@ zip_int64_t sourceCommand(void* userdata, void* data, zip_uint64_t length, zip_s
     }
 }
 
-// Printable in a message whatever bytes the name holds.
-std::string shown(const std::string& name)
-{
-    std::string text;
-    for (const char c : name)
-        text += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return text;
-}
-
 } // namespace
 
 struct OldArchive::Library {
@@ -179,18 +170,18 @@ void OldArchive::open(std::unique_ptr<ArchiveBytes> bytes, const std::string& sh
             stat.size == entry.uncompressedSize && stat.comp_size == entry.compressedSize &&
             stat.crc == entry.crc && stat.comp_method == static_cast<zip_int32_t>(entry.method);
         if (!same)
-            invalid("libzip reads the entry \"" + shown(entry.name) + "\" differently");
+            invalid("libzip reads the entry " + printableName(entry.name) + " differently");
         // A name is a C string to the game: what follows a NUL would be lost
         // and the entry read as another one.
         if (entry.name.find('\0') != std::string::npos)
-            invalid("the entry \"" + shown(entry.name) + "\" has a NUL byte in its name");
+            invalid("the entry " + printableName(entry.name) + " has a NUL byte in its name");
     }
 }
 
 void OldArchive::checkCarriable(std::size_t index) const
 {
     const RawEntry& entry = m_records.entries.at(index);
-    const std::string name = "entry " + shown(entry.name) + " of " + m_path;
+    const std::string name = "entry " + printableName(entry.name) + " of " + m_path;
     if (entry.flags & flagEncrypted)
         throw Failure(exitcode::badArchive, name + " is encrypted; the game cannot read it");
     if (entry.method != methodStored && entry.method != methodDeflated)
@@ -201,7 +192,7 @@ void OldArchive::checkCarriable(std::size_t index) const
 std::uint64_t OldArchive::readEntry(std::size_t index, bool stored, std::uint64_t limit, const DataSink& sink)
 {
     const RawEntry& entry = m_records.entries.at(index);
-    const std::string what = "the entry \"" + shown(entry.name) + "\" of " + m_path;
+    const std::string what = "the entry " + printableName(entry.name) + " of " + m_path;
     zip_file_t* file = zip_fopen_index(m_library->archive, index, stored ? ZIP_FL_COMPRESSED : 0);
     if (!file)
         throw Failure(exitcode::badArchive,
@@ -233,7 +224,7 @@ std::uint64_t OldArchive::readEntry(std::size_t index, bool stored, std::uint64_
 void OldArchive::copyData(std::size_t index, const DataSink& sink)
 {
     const RawEntry& entry = m_records.entries.at(index);
-    const std::string what = "the entry \"" + shown(entry.name) + "\" of " + m_path;
+    const std::string what = "the entry " + printableName(entry.name) + " of " + m_path;
     // A stored entry's data is its content, checked as it is read; a
     // deflated one is unpacked and checked first.
     if (entry.method != methodStored &&

@@ -65,16 +65,7 @@ std::optional<std::string_view> findBlock(std::string_view extra, std::uint16_t 
     return std::nullopt;
 }
 
-// Printable in a message whatever bytes the name holds.
-std::string shown(std::string_view name)
-{
-    std::string text;
-    for (const char c : name)
-        text += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return "\"" + text + "\"";
-}
-
-std::string entryText(const RawEntry& entry) { return "the entry " + shown(entry.name); }
+std::string entryText(const RawEntry& entry) { return "the entry " + printableName(entry.name); }
 
 // Reads size bytes at offset into text; false when they are not there.
 bool readText(ArchiveBytes& bytes, std::uint64_t offset, std::size_t size, std::string& text)
@@ -327,13 +318,22 @@ std::string readRecords(ArchiveBytes& bytes, RawArchive& archive)
     for (std::size_t i = 1; i < order.size(); ++i) {
         const RawEntry& before = entries[order[i - 1]];
         if (before.dataOffset + before.compressedSize > entries[order[i]].localOffset)
-            return "the entries " + shown(before.name) + " and " + shown(entries[order[i]].name) + " overlap";
+            return "the entries " + printableName(before.name) + " and " + printableName(entries[order[i]].name) +
+                " overlap";
     }
     archive.entries = std::move(entries);
     archive.comment = std::move(end.comment);
     archive.directoryOffset = end.directoryOffset;
     archive.zip64 = end.zip64;
     return {};
+}
+
+std::string printableName(std::string_view name)
+{
+    std::string text;
+    for (const char c : name)
+        text += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return "\"" + text + "\"";
 }
 
 bool removeExtraBlocks(std::string_view extra, std::uint16_t id, std::string& kept)

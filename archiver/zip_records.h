@@ -73,6 +73,9 @@ constexpr std::uint16_t flagDataDescriptor = 0x0008;
 // at the very start. Returns why the archive is invalid, or empty.
 std::string readRecords(ArchiveBytes& bytes, RawArchive& archive);
 
+// The name as a message can show it, in quotes: control bytes become '?'.
+std::string printableName(std::string_view name);
+
 // An extra field without its blocks of the given id. False when the field is
 // not a sequence of whole blocks (fewer than four zero bytes of padding at
 // the end, as Android's zipalign leaves, are kept as they are).
