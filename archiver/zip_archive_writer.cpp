@@ -16,7 +16,6 @@ constexpr std::uint16_t versionMadeByUnix = (3u << 8) | 20u;
 // Info-ZIP's "version needed to extract": 1.0 for stored, 2.0 for deflate.
 constexpr std::uint16_t versionStored = 10;
 constexpr std::uint16_t versionDeflated = 20;
-constexpr std::uint16_t versionZip64 = 45;
 constexpr std::uint16_t flagUtf8Name = 0x0800;
 constexpr std::uint16_t methodStored = 0;
 constexpr std::uint16_t methodDeflated = 8;
@@ -193,11 +192,10 @@ void ArchiveWriter::copyOld(OldArchive& old, std::size_t index)
     // archive's reader has checked that both fields are whole blocks.
     removeExtraBlocks(stored.localExtra, zip64ExtraId, entry.localExtra);
     removeExtraBlocks(stored.centralExtra, zip64ExtraId, entry.centralExtra);
-    const bool hadZip64 =
-        entry.localExtra.size() != stored.localExtra.size() || entry.centralExtra.size() != stored.centralExtra.size();
-    if (hadZip64 && (entry.versionNeeded & 0xFF) >= versionZip64)
-        entry.versionNeeded = static_cast<std::uint16_t>((entry.versionNeeded & 0xFF00) |
-                                                         (entry.method == methodStored ? versionStored : versionDeflated));
+    // What reading it takes is known exactly now (stored or deflated, no
+    // zip64, no encryption), whatever the old header claimed: a claim of
+    // more makes other unzip tools skip the entry.
+    entry.versionNeeded = entry.method == methodStored ? versionStored : versionDeflated;
     // The data follows its local header directly here, so a data
     // descriptor flag from the old archive would no longer be true.
     entry.flags = static_cast<std::uint16_t>(entry.flags & ~flagDataDescriptor);

@@ -28,6 +28,9 @@ constexpr qint64 gameSearchBytes = 0xFFFF;
 constexpr quint16 zip64ExtraId = 0x0001;
 constexpr quint16 flagEncrypted = 0x0001;
 constexpr quint16 marker16 = 0xFFFF;
+// Zip 2.0 reads stored and deflated entries; an entry that asks for more
+// is skipped by other unzip tools.
+constexpr quint16 readableVersion = 20;
 constexpr quint32 marker32 = 0xFFFFFFFF;
 constexpr qint64 chunkBytes = 256 * 1024;
 
@@ -56,6 +59,7 @@ std::optional<QByteArray> readAt(QIODevice &device, qint64 offset, qint64 size)
 
 // A directory entry's fields as stored, and where its data begins.
 struct Stored {
+    quint16 versionNeeded = 0;
     quint16 flags = 0;
     quint16 method = 0;
     quint16 time = 0;
@@ -262,6 +266,7 @@ private:
                 return true;
             }
             Stored stored;
+            stored.versionNeeded = le16(*directory, at + 6);
             stored.flags = le16(*directory, at + 8);
             stored.method = le16(*directory, at + 10);
             stored.time = le16(*directory, at + 12);
@@ -295,6 +300,10 @@ private:
                 entry.problem = QStringLiteral("its name holds a NUL byte");
             else if (stored.flags & flagEncrypted)
                 entry.problem = QStringLiteral("it is encrypted");
+            else if (stored.versionNeeded > readableVersion)
+                entry.problem = QStringLiteral("it asks for a zip reader of version %1.%2, more than its data needs")
+                                    .arg(stored.versionNeeded / 10)
+                                    .arg(stored.versionNeeded % 10);
             else if (disk != 0)
                 fail(QStringLiteral("it spans several disks"));
             m_report.zip64 = m_report.zip64 || zip64;
@@ -325,6 +334,7 @@ private:
                 readAt(m_device, stored.localOffset + localHeaderSize + nameLength, extraLength);
             bool zip64 = false;
             const char *differs = !name || *name != stored.name      ? "name"
+                : le16(*header, 4) != stored.versionNeeded           ? "version needed to extract"
                 : le16(*header, 6) != stored.flags                   ? "flags"
                 : le16(*header, 8) != stored.method                  ? "compression method"
                 : le16(*header, 10) != stored.time || le16(*header, 12) != stored.date ? "date"

@@ -51,6 +51,14 @@ sh "$repo/scripts/windows-sdk.sh" "$sdk"
 
 # --- Corvane for Windows -----------------------------------------------------
 build=$repo/build-windows
+# A build configured against another SDK (another folder, another recipe)
+# would keep what it found there: it starts anew.
+made_with="$sdk $(cat "$sdk/recipe.sha256")"
+if [ "$(cat "$build/cmake/.corvane-sdk" 2>/dev/null)" != "$made_with" ]; then
+  rm -rf "$build/cmake"
+  mkdir -p "$build/cmake"
+  echo "$made_with" >"$build/cmake/.corvane-sdk"
+fi
 testing=OFF
 [ "$run_tests" -eq 1 ] && testing=ON
 cmake -S "$repo" -B "$build/cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev \

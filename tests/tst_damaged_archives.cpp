@@ -139,6 +139,15 @@ const QList<Damage> &damages()
              return zip.bytes();
          },
          3, "its comment holds a second end-of-directory record", "its comment holds a second end record"},
+        {"entry asking for a newer zip reader",
+         [] {
+             CraftedZip zip = healthy();
+             QByteArray bytes = zip.bytes();
+             put16(bytes, zip.localHeader(0) + 4, 45);
+             put16(bytes, zip.centralHeader(0) + 6, 45);
+             return bytes;
+         },
+         0, "", "asks for a zip reader of version 4.5"},
         {"bzip2 entry",
          [] {
              CraftedZip zip = healthy();
