@@ -149,7 +149,7 @@ fi
 if [ -e "$sdk" ]; then
   say "the SDK in $sdk was made by another recipe: building it anew"
 fi
-say "building the Windows SDK into $sdk (about 45 minutes on two cores)"
+say "building the Windows SDK into $sdk (about 25 minutes on two cores)"
 started=$(date +%s)
 work=$sdk/work
 # Emptied rather than removed: in a build root the folder is a mount point.
