@@ -15,6 +15,7 @@ import argparse
 import glob
 import os
 import random
+import re
 import shutil
 import struct
 import subprocess
@@ -109,6 +110,7 @@ class Tally:
     def __init__(self):
         self.counts = {}
         self.examples = {}
+        self.reasons = {}  # why zip.exe refused what unzip -t accepts
 
     def add(self, what, example=None):
         self.counts[what] = self.counts.get(what, 0) + 1
@@ -141,6 +143,12 @@ def run_zip(args, work, case, data, tally, reports):
         tally.add("zip.exe: refused")
         if unzip_accepts_whole(data, work):
             tally.add("zip.exe: refused (unzip -t accepts it)")
+            reason = run.stderr.decode(errors="replace").strip().splitlines()[-1].replace(archive, "<archive>")
+            reason = re.sub(r'"[^"]*"|\d+', "_", reason)
+            if reason not in tally.reasons:
+                with open(os.path.join(args.work_keep, "refused-%02d.pk3" % len(tally.reasons)), "wb") as f:
+                    f.write(data)
+            tally.reasons[reason] = tally.reasons.get(reason, 0) + 1
         if after != data:
             tally.add("zip.exe: refusal changed the old archive", case)
         return
@@ -196,6 +204,7 @@ def main():
     parser.add_argument("--count", type=int, default=1000)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--work")
+    parser.add_argument("--zip-only", action="store_true", help="leave Create out")
     args = parser.parse_args()
     args.zip, args.create = os.path.abspath(args.zip), os.path.abspath(args.create)
     work = args.work or tempfile.mkdtemp(prefix="corvane-hostile-")
@@ -220,13 +229,18 @@ def main():
         case = os.path.join(args.work_keep, "case-%05d.pk3" % i)
         before = dict(tally.counts)
         run_zip(args, work, case, data, tally, reports)
-        run_create(args, work, case, data, tally)
+        if not args.zip_only:
+            run_create(args, work, case, data, tally)
         if any(k not in EXPECTED and tally.counts[k] != before.get(k) for k in tally.counts):
             with open(case, "wb") as f:
                 f.write(data)
     print("%d archives (work folder %s)" % (args.count, work))
     for what, count in sorted(tally.counts.items()):
         print("  %-55s %6d  %s" % (what, count, tally.examples.get(what, "")))
+    if tally.reasons:
+        print("zip.exe refused what unzip -t accepts, because (an example of each kept as refused-NN.pk3):")
+        for number, (reason, count) in enumerate(tally.reasons.items()):
+            print("  %5d  refused-%02d  %s" % (count, number, reason))
     bad = [k for k in tally.counts if k not in EXPECTED]
     sys.exit(1 if bad else 0)
 
