@@ -146,7 +146,8 @@ want=$(stamp)
 if [ "$(cat "$sdk/recipe.sha256" 2>/dev/null)" = "$want" ]; then
   exit 0
 fi
-if [ -e "$sdk" ]; then
+# An empty folder is no SDK (a build root makes the folder to mount it).
+if [ -n "$(ls -A "$sdk" 2>/dev/null)" ]; then
   say "the SDK in $sdk was made by another recipe: building it anew"
 fi
 say "building the Windows SDK into $sdk (about 25 minutes on two cores)"
