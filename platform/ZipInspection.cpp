@@ -1,5 +1,7 @@
 #include "platform/ZipInspection.h"
 
+#include "platform/LibzipDevice.h"
+
 #include <QFile>
 #include <QIODevice>
 
@@ -7,7 +9,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -91,68 +92,6 @@ bool extraIsWhole(const QByteArray &extra, bool &zip64)
 QString quoted(const QByteArray &name)
 {
     return QLatin1Char('"') + QString::fromUtf8(name) + QLatin1Char('"');
-}
-
-// libzip reads the archive through the same device.
-struct SourceState {
-    QIODevice *device = nullptr;
-    qint64 position = 0;
-    zip_error_t error{};
-};
-
-zip_int64_t deviceSource(void *userdata, void *data, zip_uint64_t length, zip_source_cmd_t command)
-{
-    auto *state = static_cast<SourceState *>(userdata);
-    const qint64 size = state->device->size();
-    switch (command) {
-    case ZIP_SOURCE_OPEN:
-        state->position = 0;
-        return 0;
-    case ZIP_SOURCE_READ: {
-        const qint64 count = std::min<qint64>(qint64(std::min<zip_uint64_t>(length, chunkBytes)),
-                                              std::max<qint64>(size - state->position, 0));
-        if (count > 0 && (!state->device->seek(state->position) ||
-                          state->device->read(static_cast<char *>(data), count) != count)) {
-            zip_error_set(&state->error, ZIP_ER_READ, EIO);
-            return -1;
-        }
-        state->position += count;
-        return count;
-    }
-    case ZIP_SOURCE_STAT: {
-        if (length < sizeof(zip_stat_t)) {
-            zip_error_set(&state->error, ZIP_ER_INVAL, 0);
-            return -1;
-        }
-        auto *stat = static_cast<zip_stat_t *>(data);
-        zip_stat_init(stat);
-        stat->size = zip_uint64_t(size);
-        stat->valid |= ZIP_STAT_SIZE;
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_SEEK: {
-        const zip_int64_t at = zip_source_seek_compute_offset(zip_uint64_t(state->position), zip_uint64_t(size),
-                                                              data, length, &state->error);
-        if (at < 0)
-            return -1;
-        state->position = at;
-        return 0;
-    }
-    case ZIP_SOURCE_TELL:
-        return state->position;
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&state->error, data, length);
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_FREE:
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                                              ZIP_SOURCE_SUPPORTS, -1);
-    default:
-        zip_error_set(&state->error, ZIP_ER_OPNOTSUPP, 0);
-        return -1;
-    }
 }
 
 class Inspection {
@@ -470,19 +409,11 @@ private:
     // libzip, fuzzed upstream and written by others, must read it alike.
     void secondOpinion()
     {
-        SourceState state;
-        state.device = &m_device;
-        zip_error_init(&state.error);
         zip_error_t error;
         zip_error_init(&error);
-        zip_t *archive = nullptr;
-        zip_source_t *source = zip_source_function_create(deviceSource, &state, &error);
-        if (source)
-            archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+        zip_t *archive = openWithLibzip(m_device, error);
         if (!archive) {
             fail(QStringLiteral("libzip finds it damaged (%1)").arg(QString::fromUtf8(zip_error_strerror(&error))));
-            if (source)
-                zip_source_free(source);
         } else if (zip_get_num_entries(archive, 0) != m_stored.size()) {
             fail(QStringLiteral("libzip counts its entries differently"));
         } else {
@@ -500,7 +431,6 @@ private:
         if (archive)
             zip_discard(archive);
         zip_error_fini(&error);
-        zip_error_fini(&state.error);
     }
 
     QIODevice &m_device;
